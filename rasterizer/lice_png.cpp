@@ -1,5 +1,7 @@
 #include "rasterizer/lice_png.h"
 
+#include "rasterizer/lice_membitmap.h"
+
 #include <png.h>
 
 #include <dlfcn.h>
@@ -130,7 +132,7 @@ LICE_IBitmap* decodeRows(DecodeSession& s, LICE_IBitmap* bmp)
   {
     target->resize(w, h);
   }
-  unsigned int* bits = target->getBits();
+  LICE_pixel* bits = target->getBits();
   if (!bits || target->getWidth() != w || target->getHeight() != h)
     return nullptr;
 
