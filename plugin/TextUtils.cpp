@@ -1,0 +1,14 @@
+#include "plugin/TextUtils.h"
+
+#include <cctype>
+
+bool IsWhitespace(char c)
+{
+  return c == '\t' || c == '\n' || c == '\r' || c == ' ';
+}
+
+void ToLower(char* dst, const char* src)
+{
+  while (*src) *dst++ = static_cast<char>(tolower(static_cast<unsigned char>(*src++)));
+  *dst = 0;
+}
