@@ -1,0 +1,162 @@
+#include "rasterizer/lice_pixelops.h"
+
+#include <cstring>
+
+#include "rasterizer/lice_combine.h"
+
+namespace
+{
+// Clips (x, y, w, h) to 0..width x 0..height in 64 bits; false when nothing is left.
+bool clipRect(const LICE_BitmapRows& bm, int& x, int& y, int& w, int& h)
+{
+  int64_t x0 = x, y0 = y, x1 = int64_t(x) + w, y1 = int64_t(y) + h;
+  if (x0 < 0) x0 = 0;
+  if (y0 < 0) y0 = 0;
+  if (x1 > bm.width) x1 = bm.width;
+  if (y1 > bm.height) y1 = bm.height;
+  if (x1 <= x0 || y1 <= y0) return false;
+  x = int(x0);
+  y = int(y0);
+  w = int(x1 - x0);
+  h = int(y1 - y0);
+  return true;
+}
+
+template <class Mixer>
+void mixFast(LICE_pixel* p, LICE_pixel colour)
+{
+  Mixer::doPix(p, Mixer::prepare(colour));
+}
+} // namespace
+
+void LICE_Clear(LICE_IBitmap* dest, LICE_pixel colour)
+{
+  const LICE_BitmapRows bm(dest);
+  if (!bm.usable()) return;
+  for (int y = 0; y < bm.height; ++y)
+  {
+    LICE_pixel* p = bm.row(y);
+    for (int x = 0; x < bm.width; ++x) p[x] = colour;
+  }
+}
+
+void LICE_ClearRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel mask, LICE_pixel orbits)
+{
+  const LICE_BitmapRows bm(dest);
+  if (!bm.usable() || !clipRect(bm, x, y, w, h)) return;
+  for (int r = y; r < y + h; ++r)
+  {
+    LICE_pixel* p = bm.row(r) + x;
+    for (int i = 0; i < w; ++i) p[i] = (p[i] & mask) | orbits;
+  }
+}
+
+LICE_pixel LICE_GetPixel(LICE_IBitmap* bmp, int x, int y)
+{
+  const LICE_BitmapRows bm(bmp);
+  if (!bm.usable() || x < 0 || y < 0 || x >= bm.width || y >= bm.height) return 0;
+  return *bm.at(x, y);
+}
+
+void LICE_PutPixel(LICE_IBitmap* bmp, int x, int y, LICE_pixel colour, float alpha, int mode)
+{
+  const LICE_BitmapRows bm(bmp);
+  if (!bm.usable() || x < 0 || y < 0 || x >= bm.width || y >= bm.height) return;
+  LICE_pixel* p = bm.at(x, y);
+  const int ia = LICE_OpacityWeight(alpha);
+  if (ia == 0) return;
+
+  if ((mode & LICE_BLIT_MODE_MASK) == LICE_BLIT_MODE_COPY)
+  {
+    switch (ia)
+    {
+      case 64: mixFast<_LICE_CombinePixelsQuarterMix2FAST>(p, colour); return;
+      case 128: mixFast<_LICE_CombinePixelsHalfMix2FAST>(p, colour); return;
+      case 192: mixFast<_LICE_CombinePixelsThreeQuarterMix2FAST>(p, colour); return;
+      case 256: *p = colour; return;
+      default: if (ia < 0) return; break;
+    }
+  }
+  const int r = int(LICE_GETR(colour)), g = int(LICE_GETG(colour)), b = int(LICE_GETB(colour)),
+            a = int(LICE_GETA(colour));
+  LICE_pixel_chan* d = reinterpret_cast<LICE_pixel_chan*>(p);
+  LICE_DispatchSolidMode(mode, [&](auto cls) { decltype(cls)::doPix(d, r, g, b, a, ia); });
+}
+
+void LICE_SetAlphaFromColorMask(LICE_IBitmap* dest, LICE_pixel colour)
+{
+  const LICE_BitmapRows bm(dest);
+  if (!bm.usable()) return;
+  const LICE_pixel key = colour & 0xFFFFFFu;
+  for (int y = 0; y < bm.height; ++y)
+  {
+    LICE_pixel* p = bm.row(y);
+    for (int x = 0; x < bm.width; ++x)
+    {
+      const LICE_pixel rgb = p[x] & 0xFFFFFFu;
+      p[x] = rgb == key ? rgb : (rgb | 0xFF000000u);
+    }
+  }
+}
+
+int LICE_BitmapCmp(LICE_IBitmap* a, LICE_IBitmap* b, int* coords)
+{
+  return LICE_BitmapCmpEx(a, b, 0xFFFFFFFFu, coords);
+}
+
+int LICE_BitmapCmpEx(LICE_IBitmap* a, LICE_IBitmap* b, LICE_pixel mask, int* coords)
+{
+  if (!a) return b ? -1 : 0;
+  if (!b) return 1;
+  const LICE_BitmapRows ra(a), rb(b);
+  if (ra.width != rb.width) return rb.width - ra.width;
+  if (ra.height != rb.height) return rb.height - ra.height;
+  // Same size but one without storage (or both empty): no pixel can differ.
+  const bool comparable = ra.usable() && rb.usable();
+
+  if (coords)
+  {
+    int x0 = ra.width, y0 = ra.height, x1 = -1, y1 = -1;
+    for (int y = 0; comparable && y < ra.height; ++y)
+    {
+      const LICE_pixel* pa = ra.row(y);
+      const LICE_pixel* pb = rb.row(y);
+      for (int x = 0; x < ra.width; ++x)
+      {
+        if (((pa[x] ^ pb[x]) & mask) == 0) continue;
+        if (x < x0) x0 = x;
+        if (x > x1) x1 = x;
+        if (y < y0) y0 = y;
+        y1 = y;
+      }
+    }
+    if (x1 < 0)
+    {
+      coords[0] = coords[1] = coords[2] = coords[3] = 0;
+      return 0;
+    }
+    coords[0] = x0;
+    coords[1] = y0;
+    coords[2] = x1 - x0 + 1;
+    coords[3] = y1 - y0 + 1;
+    return 1;
+  }
+
+  if (!comparable) return 0;
+  for (int y = 0; y < ra.height; ++y)
+  {
+    const LICE_pixel* pa = ra.row(y);
+    const LICE_pixel* pb = rb.row(y);
+    if (mask == 0xFFFFFFFFu)
+    {
+      const int c = std::memcmp(pa, pb, size_t(ra.width) * 4);
+      if (c) return c;
+    }
+    else
+    {
+      for (int x = 0; x < ra.width; ++x)
+        if ((pa[x] ^ pb[x]) & mask) return 1;
+    }
+  }
+  return 0;
+}
