@@ -1,0 +1,103 @@
+#include "tools/kestrune-render/HostContext.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace kestrune::render {
+namespace {
+
+// The context whose entry point is running; an instance cannot name its record before it returns.
+HostContext* g_creating = nullptr;
+
+intptr_t CopyString(void* ptr, const char* text, size_t capacity) {
+  if (ptr == nullptr) return 0;
+  std::strncpy(static_cast<char*>(ptr), text, capacity - 1);
+  static_cast<char*>(ptr)[capacity - 1] = '\0';
+  return 1;
+}
+
+}  // namespace
+
+intptr_t HostContext::Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
+  HostContext* context = effect != nullptr ? reinterpret_cast<HostContext*>(effect->resvd1) : nullptr;
+  if (context == nullptr) context = g_creating;
+  if (context == nullptr) {
+    // Asked before any context exists: only the version is safe to give.
+    return opcode == audioMasterVersion ? kHostVersion : 0;
+  }
+  return context->Answer(opcode, index, value, ptr, opt);
+}
+
+void HostContext::BeginCreation() { g_creating = this; }
+
+void HostContext::Attach(AEffect* effect) {
+  if (effect != nullptr) effect->resvd1 = reinterpret_cast<intptr_t>(this);
+  if (g_creating == this) g_creating = nullptr;
+}
+
+void HostContext::Advance(int64_t frames) {
+  position_ += frames;
+  transportChanged_ = false;
+}
+
+void HostContext::Rewind() {
+  position_ = 0;
+  transportChanged_ = true;
+}
+
+const VstTimeInfo* HostContext::FillTimeInfo() {
+  VstTimeInfo& t = timeInfo_;
+  t = VstTimeInfo{};
+  const double seconds = static_cast<double>(position_) / sampleRate_;
+  t.samplePos = static_cast<double>(position_);
+  t.sampleRate = sampleRate_;
+  t.nanoSeconds = seconds * 1e9;
+  t.ppqPos = seconds * kTempo / 60.0;
+  t.tempo = kTempo;
+  t.barStartPos = std::floor(t.ppqPos / 4.0) * 4.0;
+  t.timeSigNumerator = 4;
+  t.timeSigDenominator = 4;
+  t.flags = kVstTransportPlaying | kVstNanosValid | kVstPpqPosValid | kVstTempoValid | kVstBarsValid |
+            kVstTimeSigValid | (transportChanged_ ? kVstTransportChanged : 0);
+  return &timeInfo_;
+}
+
+intptr_t HostContext::Answer(int32_t opcode, int32_t, intptr_t, void* ptr, float) {
+  switch (opcode) {
+    case audioMasterVersion:
+      return kHostVersion;
+    case audioMasterGetTime:
+      return reinterpret_cast<intptr_t>(FillTimeInfo());
+    case audioMasterGetSampleRate:
+      return static_cast<intptr_t>(sampleRate_);
+    case audioMasterGetBlockSize:
+      return blockSize_;
+    case audioMasterGetCurrentProcessLevel:
+      return kVstProcessLevelOffline;
+    case audioMasterGetAutomationState:
+      return 1;  // automation off: nothing is read or written while rendering
+    case audioMasterGetVendorString:
+      return CopyString(ptr, kVendor, kVstMaxVendorStrLen);
+    case audioMasterGetProductString:
+      return CopyString(ptr, kProduct, kVstMaxProductStrLen);
+    case audioMasterGetVendorVersion:
+      return kVendorVersion;
+    case audioMasterCanDo:
+      if (ptr == nullptr) return 0;
+      return std::strcmp(static_cast<const char*>(ptr), "sendVstTimeInfo") == 0 ? 1 : 0;
+    case audioMasterGetLanguage:
+      return 1;  // English
+    case audioMasterGetDirectory:
+      return moduleDirectory_.empty() ? 0 : reinterpret_cast<intptr_t>(moduleDirectory_.c_str());
+    case audioMasterWantMidi:
+    case audioMasterAutomate:
+    case audioMasterBeginEdit:
+    case audioMasterEndEdit:
+    case audioMasterUpdateDisplay:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace kestrune::render

@@ -1,0 +1,56 @@
+#pragma once
+// The host side of the VST 2 conversation: what kestrune-render answers when a plug-in calls back.
+
+#include <cstdint>
+#include <string>
+
+#include "vst2/VstInterface.h"
+
+namespace kestrune::render {
+
+// Answers a plug-in's host calls for an offline render: VST 2.4, offline process level, and a playing
+// transport at 120 BPM in 4/4 whose position follows the frames rendered so far.
+class HostContext {
+ public:
+  static constexpr intptr_t kHostVersion = 2400;
+  static constexpr double kTempo = 120.0;
+  static constexpr const char* kVendor = "Orvantic";
+  static constexpr const char* kProduct = "kestrune-render";
+  static constexpr intptr_t kVendorVersion = 10000;
+
+  HostContext() = default;
+  HostContext(const HostContext&) = delete;
+  HostContext& operator=(const HostContext&) = delete;
+
+  // The function handed to the plug-in's entry point. Calls before Attach() are answered by the
+  // context passed to BeginCreation().
+  static intptr_t Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+  // Routes calls that arrive while an entry point runs (the record is not known yet) to this context.
+  void BeginCreation();
+  // Links the record to this context (through the host-reserved resvd1 field) and ends creation.
+  void Attach(AEffect* effect);
+
+  void SetSampleRate(double rate) { sampleRate_ = rate; }
+  void SetBlockSize(int frames) { blockSize_ = frames; }
+  // Folder of the loaded module, answered to audioMasterGetDirectory.
+  void SetModuleDirectory(const std::string& folder) { moduleDirectory_ = folder; }
+  // Moves the transport on after a block; the first block after Rewind() reports a transport change.
+  void Advance(int64_t frames);
+  void Rewind();
+  int64_t Position() const { return position_; }
+
+  // The answer to one host call; exposed for tests.
+  intptr_t Answer(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+
+ private:
+  const VstTimeInfo* FillTimeInfo();
+
+  double sampleRate_ = 44100.0;
+  int blockSize_ = 512;
+  int64_t position_ = 0;
+  bool transportChanged_ = true;
+  std::string moduleDirectory_;
+  VstTimeInfo timeInfo_{};
+};
+
+}  // namespace kestrune::render

@@ -1,0 +1,88 @@
+#pragma once
+// One VST 2 effect loaded from a module, driven through the usual host sequence.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "tools/kestrune-render/HostContext.h"
+#include "vst2/VstInterface.h"
+
+namespace kestrune::render {
+
+// Unloads a module handle when it goes out of scope.
+struct ModuleCloser {
+  void operator()(void* handle) const;
+};
+using ModuleHandle = std::unique_ptr<void, ModuleCloser>;
+
+// The plug-in's identity as shown by --list.
+struct PluginIdentity {
+  std::string name;       // effGetEffectName, else the module's file name
+  std::string vendor;
+  std::string product;
+  int32_t vendorVersion = 0;
+  int32_t uniqueId = 0;
+};
+
+// Owns the module and the effect created from it. Destruction suspends the effect if it is running,
+// closes it (effClose) and only then unloads the module.
+class PluginInstance {
+ public:
+  // Loads the module at path and creates the effect; returns null and a reason when the file is
+  // missing, is not a loadable VST 2 module, or its entry point returns no valid effect.
+  static std::unique_ptr<PluginInstance> Load(const std::string& path, std::string& error);
+  ~PluginInstance();
+  PluginInstance(const PluginInstance&) = delete;
+  PluginInstance& operator=(const PluginInstance&) = delete;
+
+  AEffect* Effect() const { return effect_; }
+  HostContext& Host() { return *host_; }
+  const std::string& Path() const { return path_; }
+  bool HasFlag(int32_t flag) const { return (effect_->flags & flag) != 0; }
+
+  intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.f);
+
+  // effOpen, then the sample rate and block size; the effect stays suspended.
+  void Open(double sampleRate, int blockSize);
+  // Tells the effect the channel counts it will be given (effSetSpeakerArrangement, mono or stereo
+  // layouts); returns the effect's answer (non-zero when it accepted).
+  bool SetChannelLayout(int inputs, int outputs);
+  // Announces the sample type (effSetProcessPrecision) for effects that can process doubles.
+  void SetDoublePrecision(bool useDouble);
+  // effMainsChanged(1) and effStartProcess; Suspend() undoes both. Each is idempotent.
+  void Resume();
+  void Suspend();
+
+  int NumParameters() const { return effect_->numParams; }
+  int NumPrograms() const { return effect_->numPrograms; }
+  float GetParameter(int index) const { return effect_->getParameter(effect_, index); }
+  void SetParameter(int index, float value) { effect_->setParameter(effect_, index, value); }
+  // Texts the effect reports for a parameter; empty when it reports none.
+  std::string ParameterName(int index);
+  std::string ParameterDisplay(int index);
+  std::string ParameterLabel(int index);
+  // Hands text to effString2Parameter; returns the effect's answer (non-zero when it took the text).
+  bool SetParameterFromText(int index, const std::string& text);
+
+  std::string ProgramName();
+  PluginIdentity Identity();
+
+ private:
+  PluginInstance() = default;
+  std::string TextQuery(int32_t opcode, int32_t index);
+
+  // Declared first so it is destroyed last: the module must outlive the effect's code.
+  ModuleHandle module_;
+  std::unique_ptr<HostContext> host_;
+  AEffect* effect_ = nullptr;
+  std::string path_;
+  bool running_ = false;
+};
+
+// The module kestrune-render loads when --plugin is not given: Kestrune.so in the build folder the
+// tool was built in (../Kestrune.so from the tool's own folder), else ~/.vst/Kestrune.so. Returns the
+// first candidate that exists, or the first candidate when none does (so the error names it).
+std::string DefaultPluginPath();
+
+}  // namespace kestrune::render

@@ -1,0 +1,14 @@
+#pragma once
+// The --list report of an effect.
+
+#include <string>
+
+#include "tools/kestrune-render/PluginInstance.h"
+
+namespace kestrune::render {
+
+// Name, maker, product, version, unique ID, inputs, outputs, programs (with the current one) and every
+// parameter with its index, name, display text, label and normalised value, one per line.
+std::string DescribePlugin(PluginInstance& plugin);
+
+}  // namespace kestrune::render
