@@ -6,8 +6,9 @@
 // bitmaps or bitmaps without bits draw nothing.
 
 // Fills the rectangle with a colour starting at (r0, g0, b0, a0) (1.0 = full channel) and
-// changing by the d*dx amounts per pixel and d*dy amounts per row, blended with the clamped
-// formula of the mode's low byte at full weight.
+// changing by the d*dx amounts per pixel and d*dy amounts per row, channels held to 0..255.
+// The mode's low byte picks the formula (Copy and Mul clamped); the weight is full, or the
+// gradient's own alpha with LICE_BLIT_USE_ALPHA. Low bytes above 5 draw nothing.
 void LICE_GradRect(LICE_IBitmap* dest, int x, int y, int w, int h, float r0, float g0, float b0, float a0,
                    float drdx, float dgdx, float dbdx, float dadx, float drdy, float dgdy, float dbdy, float dady,
                    int mode);

@@ -153,18 +153,15 @@ LICE_IBitmap* decodeRows(DecodeSession& s, LICE_IBitmap* bmp)
 }
 
 // libpng leaves each pixel as the bytes alpha, red, green, blue; the native pixel holds those
-// four bytes as one integer in that order of significance.
+// four bytes as one integer in that order of significance, i.e. their big-endian reading.
 void argbBytesToPixels(png_bytepp rows, int width, int height)
 {
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "pixels are stored little-endian");
   for (int i = 0; i < height; ++i)
   {
-    auto* p = reinterpret_cast<unsigned char*>(rows[i]);
-    for (int x = 0; x < width; ++x, p += 4)
-    {
-      const unsigned int pixel = (static_cast<unsigned int>(p[0]) << 24) | (static_cast<unsigned int>(p[1]) << 16) |
-                                 (static_cast<unsigned int>(p[2]) << 8) | p[3];
-      std::memcpy(p, &pixel, sizeof pixel);
-    }
+    LICE_pixel* p = reinterpret_cast<LICE_pixel*>(rows[i]);
+    for (int x = 0; x < width; ++x)
+      p[x] = __builtin_bswap32(p[x]);
   }
 }
 
