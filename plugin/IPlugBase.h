@@ -315,9 +315,7 @@ private:
   void PointAtScratch(OutChannel* pOut);
   template <class Writer>
   void WriteFloatOutputs(int nFrames);
-  void SilenceFloatTails(int from, int nFrames);
+  // Silences frames [from, nFrames) of every connected output (host float or double buffers).
+  void SilenceTails(bool toFloat, int from, int nFrames);
   int LimitToBlock(int nFrames) const;
-  bool ApplyProgramRecord(const unsigned char* record, int size);
-
-  int mLastHostFrames = 0;
 };
