@@ -1,0 +1,80 @@
+#include "effect/Kestrune.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int kNumPrograms = 1;
+constexpr int kVersion = 0x10000;
+
+constexpr int FourCC(char a, char b, char c, char d)
+{
+  return (a << 24) | (b << 16) | (c << 8) | d;
+}
+
+// Switch positions are 0 and 1. Stored state can carry anything, not-a-number included; whatever
+// is not at least 1 reads as the first position rather than as an undefined conversion.
+int SwitchPosition(double plain)
+{
+  return plain >= 1.0 ? 1 : 0;
+}
+
+} // namespace
+
+Kestrune::Kestrune(IPlugInstanceInfo instanceInfo)
+  : IPlugVST(instanceInfo, kNumParams, "1-1 2-2", kNumPrograms, "Kestrune", "", "Orvantic", kVersion,
+             FourCC('K', 's', 't', '1'), FourCC('O', 'r', 'v', 't'), 0, false, false, false)
+{
+  GetParam(kBypass)->InitInt("Bypass", 0, 0, 1, "", "");
+  GetParam(kOut)->InitDouble("OUT", 0.5, 0., 1., 0.01, "", "", 1.);
+  GetParam(kOut)->SetShape(1.);
+  GetParam(kHi)->InitDouble("HI", 0.5, 0., 1., 0.01, "", "", 1.);
+  GetParam(kHi)->SetShape(2.);
+  GetParam(kLo)->InitDouble("LO", 0.5, 0., 1., 0.01, "", "", 1.);
+  GetParam(kLo)->SetShape(2.);
+
+  MakeDefaultPreset("-", kNumPrograms);
+  // A host that processes before opening the effect still hears the declared defaults.
+  OnParamReset();
+}
+
+void Kestrune::Reset()
+{
+  WDL_MutexLock lock(GetMutex());
+}
+
+void Kestrune::OnParamChange(int paramIdx)
+{
+  WDL_MutexLock lock(GetMutex());
+  // Not-a-number or infinite values (only reachable through malformed stored state) would stay
+  // in the smoothers for good; the previous target is kept instead.
+  auto plain = [this](int idx, double* pValue) {
+    double v = GetParam(idx)->Value();
+    if (!std::isfinite(v)) return false;
+    *pValue = v;
+    return true;
+  };
+  double v;
+  switch (paramIdx)
+  {
+    case kHi:
+      if (plain(kHi, &v)) mChain.SetHiTarget(v);
+      [[fallthrough]];
+    case kLo:
+      if (plain(kLo, &v)) mChain.SetLoTarget(v);
+      [[fallthrough]];
+    case kOut:
+      if (plain(kOut, &v)) mChain.SetOutTarget(v);
+      break;
+    default:
+      break;
+  }
+}
+
+void Kestrune::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+{
+  if (nFrames < 1) return;
+  mChain.Process(inputs[0], inputs[1], outputs[0], outputs[1], nFrames, GetSampleRate(),
+                 SwitchPosition(GetParam(kCircuit)->Value()),
+                 SwitchPosition(GetParam(kBypass)->Value()));
+}
