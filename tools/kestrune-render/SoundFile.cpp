@@ -126,6 +126,11 @@ int OutputFormatFor(const std::string& path, int inputFormat, int channels, int 
   return format;
 }
 
+bool FormatClipsAtFullScale(int format) {
+  const int subtype = format & SF_FORMAT_SUBMASK;
+  return subtype != SF_FORMAT_FLOAT && subtype != SF_FORMAT_DOUBLE && subtype != SF_FORMAT_VORBIS;
+}
+
 SoundFileWriter::SoundFileWriter(SoundFileHandle file, std::string path, std::string temporaryPath)
     : file_(std::move(file)), path_(std::move(path)), temporaryPath_(std::move(temporaryPath)) {}
 

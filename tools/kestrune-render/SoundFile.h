@@ -46,6 +46,9 @@ class SoundFileReader : public AudioSource {
 // inputFormat 0 means there is no input. Returns 0 and a reason for an unknown extension.
 int OutputFormatFor(const std::string& path, int inputFormat, int channels, int sampleRate, std::string& error);
 
+// True when the format stores integers, which clip samples beyond full scale.
+bool FormatClipsAtFullScale(int format);
+
 // An output file that is written under a temporary name in the destination's folder and renamed into
 // place by Commit(); destroying it uncommitted removes the temporary file, so no partial output remains.
 class SoundFileWriter {

@@ -99,6 +99,10 @@ int Run(const RenderOptions& options) {
     std::fprintf(stderr, "kestrune-render: warning: the plug-in produced %lld NaN or infinite samples, written as 0\n",
                  static_cast<long long>(result.nonFiniteSamples));
   }
+  if (result.peak > 1.0 && FormatClipsAtFullScale(format)) {
+    std::fprintf(stderr, "kestrune-render: warning: the output peaks at %s and was clipped at full scale in \"%s\"\n",
+                 PeakText(result.peak).c_str(), outputPath.c_str());
+  }
   std::printf("%s\n", SummaryLine(result.frames, sampleRate, result.wallSeconds, result.peak, outputPath).c_str());
   return 0;
 }
