@@ -137,7 +137,10 @@ void IParam::GetBounds(double* pMin, double* pMax) const
 
 void IParam::Set(double value)
 {
-  if (value < mMin)
+  // Restored state may hold anything; a NaN would otherwise pass both bound tests.
+  if (!(value == value))
+    mValue = mMin;
+  else if (value < mMin)
     mValue = mMin;
   else if (mMax < value)
     mValue = mMax;

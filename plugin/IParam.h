@@ -65,7 +65,7 @@ public:
   double DBToAmp() const;
   // Writes min and max.
   void GetBounds(double* pMin, double* pMax) const;
-  // Sets the plain value limited to [min, max], with no step rounding.
+  // Sets the plain value limited to [min, max], with no step rounding (NaN gives min).
   void Set(double value);
 
   EParamType Type() const { return mType; }

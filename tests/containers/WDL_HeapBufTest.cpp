@@ -1,0 +1,74 @@
+#include "containers/WDL_HeapBuf.h"
+#include "containers/WDL_TypedBuf.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+TEST(WDL_HeapBuf, ResizeKeepsLeadingBytes)
+{
+  WDL_HeapBuf buf(16);
+  ASSERT_TRUE(buf.Resize(5));
+  memcpy(buf.Get(), "hello", 5);
+  ASSERT_TRUE(buf.Resize(100));
+  EXPECT_EQ(100, buf.GetSize());
+  EXPECT_EQ(0, memcmp(buf.Get(), "hello", 5));
+  ASSERT_TRUE(buf.Resize(2));
+  EXPECT_EQ(2, buf.GetSize());
+  EXPECT_EQ(0, memcmp(buf.Get(), "he", 2));
+}
+
+TEST(WDL_HeapBuf, GrowthWithinTheGranuleKeepsTheStorage)
+{
+  WDL_HeapBuf buf(4096);
+  ASSERT_TRUE(buf.Resize(1));
+  void* first = buf.Get();
+  ASSERT_TRUE(buf.Resize(4096));
+  EXPECT_EQ(first, buf.Get());
+}
+
+TEST(WDL_HeapBuf, FailedResizeKeepsContentsAndLength)
+{
+  WDL_HeapBuf buf;
+  ASSERT_TRUE(buf.Resize(3));
+  memcpy(buf.Get(), "abc", 3);
+  EXPECT_FALSE(buf.Resize(-1));
+  EXPECT_EQ(3, buf.GetSize());
+  EXPECT_EQ(0, memcmp(buf.Get(), "abc", 3));
+}
+
+TEST(WDL_HeapBuf, CopyFromAndFree)
+{
+  WDL_HeapBuf a, b;
+  a.Resize(4);
+  memcpy(a.Get(), "wxyz", 4);
+  ASSERT_TRUE(b.CopyFrom(a));
+  EXPECT_EQ(4, b.GetSize());
+  EXPECT_EQ(0, memcmp(b.Get(), "wxyz", 4));
+  EXPECT_NE(a.Get(), b.Get());
+  EXPECT_TRUE(b.CopyFrom(b));
+  b.Free();
+  EXPECT_EQ(0, b.GetSize());
+  EXPECT_EQ(nullptr, b.Get());
+}
+
+TEST(WDL_TypedBuf, CountsElementsAndAppends)
+{
+  WDL_TypedBuf<double> buf;
+  EXPECT_EQ(0, buf.GetSize());
+  ASSERT_TRUE(buf.Resize(3));
+  buf.Zero();
+  EXPECT_EQ(0.0, buf.Get()[2]);
+  ASSERT_TRUE(buf.Add(1.5));
+  EXPECT_EQ(4, buf.GetSize());
+  EXPECT_EQ(1.5, buf.Get()[3]);
+}
+
+TEST(WDL_TypedBuf, OverflowingCountsFailWithoutChange)
+{
+  WDL_TypedBuf<double> buf;
+  buf.Resize(2);
+  EXPECT_FALSE(buf.Resize(0x7fffffff / 4));
+  EXPECT_FALSE(buf.Resize(-3));
+  EXPECT_EQ(2, buf.GetSize());
+}

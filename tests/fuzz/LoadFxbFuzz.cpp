@@ -1,0 +1,20 @@
+#include "FuzzPlug.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Arbitrary bytes as a bank file, for a plug-in with and one without state chunks.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+  if (size > (1 << 20)) return 0;
+  for (bool chunks : {false, true})
+  {
+    FuzzPlug plug(2, chunks);
+    if (plug.LoadBankFromFXBData(data, static_cast<int>(size)))
+    {
+      ByteChunk out;
+      plug.MakeBankFXB(&out);
+    }
+  }
+  return 0;
+}
