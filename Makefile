@@ -42,13 +42,10 @@ build: configure
 test: build
 	cd $(BUILD_DIR) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS)
 
+# Renders the built-in demo (plucked strings, then a slow sweep) through the freshly built module.
 demo: build
-	@if [ -x $(BUILD_DIR)/tools/kestrune-render ]; then \
-		$(BUILD_DIR)/tools/kestrune-render -o kestrune-demo.wav && \
-		echo "Demo written to $(CURDIR)/kestrune-demo.wav"; \
-	else \
-		echo "Plug-in module: $(CURDIR)/$(BUILD_DIR)/Kestrune.so"; \
-	fi
+	$(BUILD_DIR)/tools/kestrune-render -o kestrune-demo.wav
+	@echo "Demo written to $(CURDIR)/kestrune-demo.wav (plug-in: $(CURDIR)/$(BUILD_DIR)/Kestrune.so)"
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b" || true; done
