@@ -1,0 +1,13 @@
+#pragma once
+
+// Coverage masks drawn in a solid colour (glyphs, small anti-aliased shapes).
+
+#include "rasterizer/lice_bitmap.h"
+
+// Draws the 8-bit coverage mask alphas (glyph_w x glyph_h, rows glyph_w bytes apart) with its
+// top-left corner at (x, y): every pixel under a non-zero mask value m is combined with colour
+// at weight ia * m / 255 (ia the opacity's weight), by the formula of the mode's low byte (Copy
+// as _LICE_CombinePixelsCopyNoClamp). Clipped to the bitmap; nothing for a null bitmap or mask,
+// a non-positive size or weight, or a low byte above 5.
+void LICE_DrawGlyph(LICE_IBitmap* dest, int x, int y, LICE_pixel colour, const LICE_pixel_chan* alphas, int glyph_w,
+                    int glyph_h, float alpha, int mode);
