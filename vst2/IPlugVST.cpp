@@ -576,16 +576,24 @@ intptr_t IPlugVST::SetChunk(int32_t idx, intptr_t size, const void* ptr)
 
   int pos = 0;
   const int version = GetIPlugVerFromChunk(pChunk, &pos);
-  if (bank && version >= IPLUG_VERSION)
+  const bool presets = bank && version >= IPLUG_VERSION;
+
+  // A chunk that cannot be read completely must not leave half of it applied (and, for a program,
+  // stored into the current preset): what it would replace is kept aside and put back.
+  ByteChunk presetsBefore, stateBefore;
+  const bool saved = (!presets || SerializePresets(&presetsBefore)) && SerializeState(&stateBefore);
+
+  pos = presets ? UnserializePresets(pChunk, pos) : UnserializeState(pChunk, pos);
+  if (pos < 0)
   {
-    pos = UnserializePresets(pChunk, pos);
+    if (saved)
+    {
+      if (presets) UnserializePresets(&presetsBefore, 0);
+      UnserializeState(&stateBefore, 0);
+    }
+    return 0;
   }
-  else
-  {
-    pos = UnserializeState(pChunk, pos);
-    ModifyCurrentPreset();
-  }
-  if (pos < 0) return 0;
+  if (!presets) ModifyCurrentPreset();
   RedrawParamControls();
   return 1;
 }
@@ -744,6 +752,10 @@ void IPlugVST::VSTSetParameter(AEffect* pEffect, int32_t idx, float value)
   if (!_this) return;
   WDL_MutexLock lock(&_this->mMutex);
   if (idx < 0 || idx >= _this->NParams()) return;
+  // Normalised values outside 0..1 would reach plain values beyond the parameter's range (the
+  // normalised setter limits only the top); not-a-number is left to the setter, which ends at max.
+  if (value < 0.f) value = 0.f;
+  if (value > 1.f) value = 1.f;
   if (_this->GetGUI()) _this->GetGUI()->SetParameterFromPlug(idx, value, true);
   _this->GetParam(idx)->SetNormalized(value);
   _this->OnParamChange(idx);

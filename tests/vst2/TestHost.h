@@ -67,7 +67,9 @@ class TestHost {
 
   // Loads the module at path and finds VSTPluginMain, else main. False (see Error()) on failure.
   bool Load(const char* path);
-  // The entry point found by Load, or null.
+  // Uses an entry point linked into the calling program instead of a module (for in-process tests).
+  void UseEntryPoint(VstPluginMainProc entry) { entry_ = entry; }
+  // The entry point found by Load (or given to UseEntryPoint), or null.
   VstPluginMainProc EntryPoint() const { return entry_; }
   // Calls the entry point with this host's callback; returns the record, or null when no module is
   // loaded, an effect already exists, or the entry point returned null or a record without the magic.
