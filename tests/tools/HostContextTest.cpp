@@ -62,9 +62,11 @@ TEST(HostContext, CallbackFindsTheContextThroughTheRecordOrDuringCreation) {
   AEffect record{};
   EXPECT_EQ(HostContext::Callback(nullptr, audioMasterGetBlockSize, 0, 0, nullptr, 0.f), 0);
   EXPECT_EQ(HostContext::Callback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.f), 2400);
-  host.BeginCreation();
-  EXPECT_EQ(HostContext::Callback(nullptr, audioMasterGetBlockSize, 0, 0, nullptr, 0.f), 77);
-  host.Attach(&record);
+  {
+    HostContext::CreationScope creation(host);
+    EXPECT_EQ(HostContext::Callback(nullptr, audioMasterGetBlockSize, 0, 0, nullptr, 0.f), 77);
+  }
   EXPECT_EQ(HostContext::Callback(nullptr, audioMasterGetBlockSize, 0, 0, nullptr, 0.f), 0);
+  host.Attach(&record);
   EXPECT_EQ(HostContext::Callback(&record, audioMasterGetBlockSize, 0, 0, nullptr, 0.f), 77);
 }

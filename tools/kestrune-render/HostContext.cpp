@@ -6,7 +6,7 @@
 namespace kestrune::render {
 namespace {
 
-// The context whose entry point is running; an instance cannot name its record before it returns.
+// The context whose entry point is running: a plug-in cannot name its record before it returns it.
 HostContext* g_creating = nullptr;
 
 intptr_t CopyString(void* ptr, const char* text, size_t capacity) {
@@ -28,12 +28,11 @@ intptr_t HostContext::Callback(AEffect* effect, int32_t opcode, int32_t index, i
   return context->Answer(opcode, index, value, ptr, opt);
 }
 
-void HostContext::BeginCreation() { g_creating = this; }
+HostContext::CreationScope::CreationScope(HostContext& context) { g_creating = &context; }
 
-void HostContext::Attach(AEffect* effect) {
-  if (effect != nullptr) effect->resvd1 = reinterpret_cast<intptr_t>(this);
-  if (g_creating == this) g_creating = nullptr;
-}
+HostContext::CreationScope::~CreationScope() { g_creating = nullptr; }
+
+void HostContext::Attach(AEffect* effect) { effect->resvd1 = reinterpret_cast<intptr_t>(this); }
 
 void HostContext::Advance(int64_t frames) {
   position_ += frames;

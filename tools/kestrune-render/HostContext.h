@@ -22,14 +22,24 @@ class HostContext {
   HostContext(const HostContext&) = delete;
   HostContext& operator=(const HostContext&) = delete;
 
-  // The function handed to the plug-in's entry point. Calls before Attach() are answered by the
-  // context passed to BeginCreation().
+  // The function handed to the plug-in's entry point. Calls from a record not yet attached are
+  // answered by the context of the CreationScope in force, else only audioMasterVersion is answered.
   static intptr_t Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
-  // Routes calls that arrive while an entry point runs (the record is not known yet) to this context.
-  void BeginCreation();
-  // Links the record to this context (through the host-reserved resvd1 field) and ends creation.
+
+  // While it lives, calls that arrive during an entry point (the record is not known yet) go to the
+  // given context.
+  class CreationScope {
+   public:
+    explicit CreationScope(HostContext& context);
+    ~CreationScope();
+    CreationScope(const CreationScope&) = delete;
+    CreationScope& operator=(const CreationScope&) = delete;
+  };
+
+  // Links the record to this context through its host-reserved resvd1 field.
   void Attach(AEffect* effect);
 
+  // Values answered to audioMasterGetSampleRate and audioMasterGetBlockSize, and the transport's rate.
   void SetSampleRate(double rate) { sampleRate_ = rate; }
   void SetBlockSize(int frames) { blockSize_ = frames; }
   // Folder of the loaded module, answered to audioMasterGetDirectory.
@@ -37,7 +47,6 @@ class HostContext {
   // Moves the transport on after a block; the first block after Rewind() reports a transport change.
   void Advance(int64_t frames);
   void Rewind();
-  int64_t Position() const { return position_; }
 
   // The answer to one host call; exposed for tests.
   intptr_t Answer(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);

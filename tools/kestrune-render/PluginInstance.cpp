@@ -68,15 +68,16 @@ std::unique_ptr<PluginInstance> PluginInstance::Load(const std::string& path, st
   instance->host_ = std::make_unique<HostContext>();
   instance->host_->SetModuleDirectory(FolderOf(path));
   instance->path_ = path;
-  instance->host_->BeginCreation();
-  AEffect* effect = entry(&HostContext::Callback);
+  AEffect* effect = nullptr;
+  {
+    HostContext::CreationScope creation(*instance->host_);
+    effect = entry(&HostContext::Callback);
+  }
   if (effect == nullptr) {
-    instance->host_->Attach(nullptr);
     error = "\"" + path + "\" returned no effect from its entry point";
     return nullptr;
   }
   if (effect->magic != kEffectMagic) {
-    instance->host_->Attach(nullptr);
     error = "\"" + path + "\" returned a record that is not a VST 2 effect (wrong magic)";
     return nullptr;
   }

@@ -36,11 +36,16 @@ class PluginInstance {
   PluginInstance(const PluginInstance&) = delete;
   PluginInstance& operator=(const PluginInstance&) = delete;
 
+  // The effect record, valid for the life of this object.
   AEffect* Effect() const { return effect_; }
+  // The answers this instance's host calls receive.
   HostContext& Host() { return *host_; }
+  // The module's path as given to Load().
   const std::string& Path() const { return path_; }
+  // Whether the record carries an effFlags* bit.
   bool HasFlag(int32_t flag) const { return (effect_->flags & flag) != 0; }
 
+  // Calls the effect's dispatcher and returns its answer.
   intptr_t Dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.f);
 
   // effOpen, then the sample rate and block size; the effect stays suspended.
@@ -56,6 +61,7 @@ class PluginInstance {
 
   int NumParameters() const { return effect_->numParams; }
   int NumPrograms() const { return effect_->numPrograms; }
+  // Normalised (0..1) parameter values through the record's callbacks.
   float GetParameter(int index) const { return effect_->getParameter(effect_, index); }
   void SetParameter(int index, float value) { effect_->setParameter(effect_, index, value); }
   // Texts the effect reports for a parameter; empty when it reports none.
@@ -65,7 +71,9 @@ class PluginInstance {
   // Hands text to effString2Parameter; returns the effect's answer (non-zero when it took the text).
   bool SetParameterFromText(int index, const std::string& text);
 
+  // Name of the current program; empty when the effect reports none.
   std::string ProgramName();
+  // Name, maker, product, version and unique ID as the effect reports them.
   PluginIdentity Identity();
 
  private:
