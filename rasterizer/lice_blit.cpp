@@ -27,14 +27,15 @@ bool overlapsAhead(const LICE_DestRect& d, const LICE_pixel* src, ptrdiff_t srcD
   return dlo < shi && slo < dhi && reinterpret_cast<uintptr_t>(d.row0) > reinterpret_cast<uintptr_t>(src);
 }
 
-// Calls fn(destPixel, srcPixel) for every pixel pair, in address order that is safe when the
-// source overlaps the destination.
+// Calls fn(destPixel, srcPixel) for every pixel pair in increasing memory order, or decreasing
+// when `backward`, so that an overlapping source is read before it is overwritten.
 template <class Fn>
 void visitPixels(const LICE_DestRect& d, const LICE_pixel* src, ptrdiff_t srcDown, bool backward, Fn fn)
 {
+  const bool lastRowFirst = backward ? d.down > 0 : d.down < 0;
   for (int k = 0; k < d.h; ++k)
   {
-    const int y = backward && d.down > 0 ? d.h - 1 - k : k;
+    const int y = lastRowFirst ? d.h - 1 - k : k;
     LICE_pixel* dr = d.row0 + ptrdiff_t(y) * d.down;
     const LICE_pixel* sr = src + ptrdiff_t(y) * srcDown;
     if (backward)
@@ -157,10 +158,10 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const 
 
   if (alpha == 1.0f)
   {
-    const bool bottomFirst = backward && dr.down > 0;
+    const bool lastRowFirst = backward ? dr.down > 0 : dr.down < 0;
     for (int k = 0; k < dr.h; ++k)
     {
-      const int y = bottomFirst ? dr.h - 1 - k : k;
+      const int y = lastRowFirst ? dr.h - 1 - k : k;
       std::memmove(dr.row0 + ptrdiff_t(y) * dr.down, sp + ptrdiff_t(y) * sdown, size_t(dr.w) * sizeof(LICE_pixel));
     }
     return;
@@ -175,8 +176,8 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int sr
                float alpha, int mode)
 {
   // The right and bottom edges are held to the int range; everything beyond is clipped anyway.
-  const RECT r{srcx, srcy, int(std::min<int64_t>(int64_t(srcx) + srcw, INT32_MAX)),
-               int(std::min<int64_t>(int64_t(srcy) + srch, INT32_MAX))};
+  auto edge = [](int64_t v) { return int(std::min<int64_t>(std::max<int64_t>(v, INT32_MIN), INT32_MAX)); };
+  const RECT r{srcx, srcy, edge(int64_t(srcx) + srcw), edge(int64_t(srcy) + srch)};
   LICE_Blit(dest, src, dstx, dsty, &r, alpha, mode);
 }
 

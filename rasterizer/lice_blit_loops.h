@@ -60,7 +60,8 @@ inline bool bilinearSample(const LICE_SourceRegion& s, int64_t ix, int64_t iy, i
     const LICE_pixel_chan* p01 = chans(p + 1);
     const LICE_pixel_chan* p10 = chans(p + s.down);
     const LICE_pixel_chan* p11 = chans(p + s.down + 1);
-    const int w11 = (fx * fy) >> 16, w01 = fx - w11, w10 = fy - w11, w00 = 65536 - fx - fy + w11;
+    // The product of two fractions needs all 32 bits.
+    const int w11 = int((unsigned(fx) * unsigned(fy)) >> 16), w01 = fx - w11, w10 = fy - w11, w00 = 65536 - fx - fy + w11;
     for (int c = 0; c < 4; ++c) out[c] = (p00[c] * w00 + p01[c] * w01 + p10[c] * w10 + p11[c] * w11) >> 16;
   }
   else if (!lastRow)
@@ -97,25 +98,21 @@ inline void doPixFrom(LICE_pixel* d, const LICE_pixel* s, int ia)
 template <class T>
 struct _LICE_Template_Blit2
 {
-  // Unscaled: rows top to bottom, pixels left to right. With `backward` (the source overlaps the
-  // destination ahead of it) the order is reversed so that no source pixel is read after it was
+  // Unscaled: rows top to bottom, pixels left to right. When the source shares memory with the
+  // destination, pixels are visited in increasing memory order, or decreasing (`backward`) when
+  // the destination lies ahead of the source, so that no source pixel is read after it was
   // written.
   static void blit(const LICE_DestRect& d, const LICE_pixel* src, ptrdiff_t srcDown, int ia, bool backward)
   {
-    if (!backward)
-    {
-      LICE_pixel* dr = d.row0;
-      for (int y = 0; y < d.h; ++y, dr += d.down, src += srcDown) LICE_RowBlend<T>::run(dr, src, d.w, ia);
-      return;
-    }
-    // Highest addresses first: bottom row first unless the rows are stored bottom-up.
-    const bool bottomFirst = d.down > 0;
+    const bool lastRowFirst = backward ? d.down > 0 : d.down < 0;
     for (int k = 0; k < d.h; ++k)
     {
-      const int y = bottomFirst ? d.h - 1 - k : k;
+      const int y = lastRowFirst ? d.h - 1 - k : k;
       LICE_pixel* dr = d.row0 + ptrdiff_t(y) * d.down;
       const LICE_pixel* sr = src + ptrdiff_t(y) * srcDown;
-      for (int x = d.w - 1; x >= 0; --x) lice_detail::doPixFrom<T>(dr + x, sr + x, ia);
+      if (!backward) LICE_RowBlend<T>::run(dr, sr, d.w, ia);
+      else
+        for (int x = d.w - 1; x >= 0; --x) lice_detail::doPixFrom<T>(dr + x, sr + x, ia);
     }
   }
 

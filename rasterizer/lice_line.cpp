@@ -196,10 +196,22 @@ void walkedLine(const LICE_BitmapRows& rows, int x1, int y1, int x2, int y2, con
   }
 }
 
+// Ends are taken in a fixed order (smaller x first, then smaller y): the walkers' tie-breaks and
+// the middle pixel then do not depend on the direction the caller gave.
+void orderEnds(int& x1, int& y1, int& x2, int& y2)
+{
+  if (x2 < x1 || (x2 == x1 && y2 < y1))
+  {
+    std::swap(x1, x2);
+    std::swap(y1, y2);
+  }
+}
+
 // Draws a line whose end points already lie inside the bitmap.
 void drawClippedLine(const LICE_BitmapRows& rows, int x1, int y1, int x2, int y2, LICE_pixel colour, float alpha,
                      int mode, bool aa)
 {
+  orderEnds(x1, y1, x2, y2);
   const int adx = std::abs(x2 - x1), ady = std::abs(y2 - y1);
   if (adx == 0 || ady == 0)
   {
@@ -301,7 +313,9 @@ bool LICE_ClipFLine(float* x1, float* y1, float* x2, float* y2, float xlo, float
 void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_pixel colour, float alpha, int mode, bool aa)
 {
   const LICE_BitmapRows rows(dest);
-  if (!rows.usable() || !LICE_ClipLine(&x1, &y1, &x2, &y2, 0, 0, rows.width, rows.height)) return;
+  if (!rows.usable()) return;
+  orderEnds(x1, y1, x2, y2);
+  if (!LICE_ClipLine(&x1, &y1, &x2, &y2, 0, 0, rows.width, rows.height)) return;
   drawClippedLine(rows, x1, y1, x2, y2, colour, alpha, mode, aa);
 }
 

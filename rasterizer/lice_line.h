@@ -20,8 +20,9 @@ bool LICE_ClipFLine(float* x1, float* y1, float* x2, float* y2, float xlo, float
 // Draws the line from (x1, y1) to (x2, y2), both end points included. Horizontal and vertical
 // lines cover every pixel between the ends; exact diagonals step one pixel in x and y (with aa:
 // each diagonal pixel at three quarters and the two pixels completing each 2 x 2 step at a
-// quarter); other lines are drawn from both ends toward the middle at once, so a line and its
-// reverse cover the same pixels (with aa: two pixels per step weighted by the error term).
+// quarter); other lines are drawn from both ends toward the middle at once (with aa: two
+// pixels per step weighted by the error term). The ends are taken smaller x first (then smaller
+// y), so a line and its reverse cover the same pixels with the same weights.
 void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_pixel colour, float alpha, int mode, bool aa);
 
 // Without aa: LICE_Line between the truncated end points. With aa: a Wu-style line between the

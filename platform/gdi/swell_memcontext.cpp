@@ -1,14 +1,16 @@
 #include "platform/gdi/swell_memcontext.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <new>
 
 #include "platform/gdi/swell_context.h"
 
 namespace
 {
-// Frame buffers larger than this are refused rather than risking size arithmetic overflow.
-constexpr uint64_t kMaxFrameBufferBytes = uint64_t(1) << 40;
+// Frame buffers beyond 2 GB are refused: no editor surface comes near it, and it keeps every
+// byte offset within int.
+constexpr uint64_t kMaxFrameBufferBytes = uint64_t(INT32_MAX);
 }
 
 HDC SWELL_CreateMemContext(HDC, int w, int h)

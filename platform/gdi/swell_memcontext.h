@@ -7,7 +7,7 @@
 
 // Creates a context owning w x h pixels (32-bit, rows w pixels apart, top row first; contents
 // undefined). `compatible` is accepted for the Win32 shape and not used. Returns null when w or h
-// is not positive, the size does not fit in memory, or allocation fails.
+// is not positive, the frame buffer would exceed 2 GB, or allocation fails.
 HDC SWELL_CreateMemContext(HDC compatible, int w, int h);
 
 // Returns the address of the context's first pixel, valid until the context is deleted; null for

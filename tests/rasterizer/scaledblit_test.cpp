@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "guarded_bitmap.h"
+#include "rasterizer/lice_blit.h"
+
+namespace
+{
+// Truncated average of the taps of the K x K window centred on (cx, cy) that lie in the bitmap.
+LICE_pixel boxAverage(GuardedBitmap& s, int cx, int cy, int K)
+{
+  long sum[4] = {0, 0, 0, 0};
+  long n = 0;
+  for (int y = cy - K / 2; y <= cy + K / 2; ++y)
+    for (int x = cx - K / 2; x <= cx + K / 2; ++x)
+    {
+      if (x < 0 || y < 0 || x >= s.getWidth() || y >= s.getHeight()) continue;
+      for (int c = 0; c < 4; ++c) sum[c] += chanOf(s.px(x, y), c);
+      ++n;
+    }
+  return LICE_RGBA(unsigned(sum[2] / n), unsigned(sum[1] / n), unsigned(sum[0] / n), unsigned(sum[3] / n));
+}
+} // namespace
+
+TEST(ScaledBlit, EqualSizesNearIntegerUseUnscaledBlit)
+{
+  GuardedBitmap src(20, 3), a(5, 3), b(5, 3);
+  std::mt19937 rng(7);
+  src.fillRandom(rng);
+  LICE_ScaledBlit(&a, &src, 0, 0, 5, 3, 10.02f, 0.0f, 5.0f, 3.0f, 1.0f, LICE_BLIT_FILTER_BILINEAR);
+  LICE_Blit(&b, &src, 0, 0, 10, 0, 5, 3, 1.0f, 0);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(a.px(x, y), b.px(x, y)) << x << "," << y;
+}
+
+TEST(ScaledBlit, EqualSizesHalfPixelOffsetResamplesBilinearly)
+{
+  GuardedBitmap src(20, 1), dst(5, 1);
+  for (int x = 0; x < 20; ++x) src.px(x, 0) = LICE_RGBA(0, 0, x * 10, 255);
+  LICE_ScaledBlit(&dst, &src, 0, 0, 5, 1, 10.5f, 0.0f, 5.0f, 1.0f, 1.0f, LICE_BLIT_FILTER_BILINEAR);
+  // Each sample lies half-way between two source columns: (100 + 110) / 2 = 105, and so on.
+  for (int x = 0; x < 5; ++x) EXPECT_EQ(dst.px(x, 0), LICE_RGBA(0, 0, 105 + 10 * x, 255)) << x;
+}
+
+TEST(ScaledBlit, BilinearUpscaleEdgesInterpolateOneWay)
+{
+  GuardedBitmap src(2, 2), dst(4, 4);
+  src.px(0, 0) = 0;
+  src.px(1, 0) = 100;
+  src.px(0, 1) = 200;
+  src.px(1, 1) = 40;
+  LICE_ScaledBlit(&dst, &src, 0, 0, 4, 4, 0, 0, 2, 2, 1.0f, LICE_BLIT_FILTER_BILINEAR);
+  // Samples at 0, 0.5, 1, 1.5 in both directions (blue channel only).
+  const LICE_pixel expect[4][4] = {
+      {0, 50, 100, 100},     // row 0: horizontal weights, last column vertical only (fy = 0)
+      {100, 85, 70, 70},     // fy = 0.5: (0 + 200) / 2, all four / 4, (100 + 40) / 2
+      {200, 120, 40, 40},    // last row: horizontal only; corner copies (1, 1)
+      {200, 120, 40, 40},
+  };
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(dst.px(x, y), expect[y][x]) << x << "," << y;
+  EXPECT_TRUE(dst.guardIntact());
+}
+
+TEST(ScaledBlit, TwoToOneBilinearAveragesThreeByThree)
+{
+  GuardedBitmap src(200, 20), dst(100, 10);
+  std::mt19937 rng(11);
+  src.fillRandom(rng);
+  LICE_ScaledBlit(&dst, &src, 0, 0, 100, 10, 0, 0, 200, 20, 1.0f, LICE_BLIT_FILTER_BILINEAR);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 100; ++x) ASSERT_EQ(dst.px(x, y), boxAverage(src, 2 * x, 2 * y, 3)) << x << "," << y;
+  EXPECT_TRUE(dst.guardIntact());
+}
+
+TEST(ScaledBlit, FourToOneBilinearAveragesFiveByFive)
+{
+  GuardedBitmap src(400, 12), dst(100, 3);
+  std::mt19937 rng(12);
+  src.fillRandom(rng);
+  LICE_ScaledBlit(&dst, &src, 0, 0, 100, 3, 0, 0, 400, 12, 1.0f, LICE_BLIT_FILTER_BILINEAR);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 100; ++x) ASSERT_EQ(dst.px(x, y), boxAverage(src, 4 * x, 4 * y, 5)) << x << "," << y;
+}
+
+TEST(ScaledBlit, OneAndAHalfToOneStaysBilinear)
+{
+  GuardedBitmap src(150, 3), dst(100, 2);
+  std::mt19937 rng(13);
+  src.fillRandom(rng);
+  LICE_ScaledBlit(&dst, &src, 0, 0, 100, 2, 0, 0, 150, 3, 1.0f, LICE_BLIT_FILTER_BILINEAR);
+  // Destination (1, 1) samples (1.5, 1.5): each of the four neighbours weighs a quarter.
+  long sum[4] = {0, 0, 0, 0};
+  for (int c = 0; c < 4; ++c)
+    sum[c] = (long(chanOf(src.px(1, 1), c)) + chanOf(src.px(2, 1), c) + chanOf(src.px(1, 2), c) +
+              chanOf(src.px(2, 2), c)) /
+             4;
+  EXPECT_EQ(dst.px(1, 1), LICE_RGBA(unsigned(sum[2]), unsigned(sum[1]), unsigned(sum[0]), unsigned(sum[3])));
+  // Destination (0, 0) samples (0, 0) exactly.
+  EXPECT_EQ(dst.px(0, 0), src.px(0, 0));
+}
+
+TEST(ScaledBlit, NearestUpscaleRepeatsPixels)
+{
+  GuardedBitmap src(2, 2), dst(5, 5);
+  src.px(0, 0) = 1;
+  src.px(1, 0) = 2;
+  src.px(0, 1) = 3;
+  src.px(1, 1) = 4;
+  LICE_ScaledBlit(&dst, &src, 1, 1, 4, 4, 0, 0, 2, 2, 1.0f, 0);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x)
+    {
+      const LICE_pixel expect = (x == 0 || y == 0) ? 0u : src.px((x - 1) / 2, (y - 1) / 2);
+      EXPECT_EQ(dst.px(x, y), expect) << x << "," << y;
+    }
+  EXPECT_TRUE(dst.guardIntact());
+}
+
+TEST(ScaledBlit, NegativeDestinationWidthMirrors)
+{
+  GuardedBitmap src(4, 1), dst(4, 1);
+  for (int x = 0; x < 4; ++x) src.px(x, 0) = LICE_pixel(10 + x);
+  LICE_ScaledBlit(&dst, &src, 4, 0, -4, 1, 0, 0, 4, 1, 1.0f, 0);
+  // Samples walk leftwards from the source's right edge.
+  EXPECT_EQ(dst.px(1, 0), 13u);
+  EXPECT_EQ(dst.px(2, 0), 12u);
+  EXPECT_EQ(dst.px(3, 0), 11u);
+  EXPECT_TRUE(dst.guardIntact());
+}
+
+TEST(ScaledBlit, NegativeDestinationOffsetSkipsColumns)
+{
+  GuardedBitmap src(4, 1), dst(4, 1);
+  for (int x = 0; x < 4; ++x) src.px(x, 0) = LICE_pixel(10 + x);
+  // 2x upscale placed at x = -3: destination column 0 is the fourth sample, source column 1.
+  LICE_ScaledBlit(&dst, &src, -3, 0, 8, 1, 0, 0, 4, 1, 1.0f, 0);
+  EXPECT_EQ(dst.px(0, 0), 11u);
+  EXPECT_EQ(dst.px(1, 0), 12u);
+  EXPECT_EQ(dst.px(2, 0), 12u);
+  EXPECT_EQ(dst.px(3, 0), 13u);
+}
+
+TEST(ScaledBlit, HalfOpacityPlainCopyUsesHalfMixer)
+{
+  GuardedBitmap src(1, 1), dst(2, 2);
+  src.px(0, 0) = 0x01FF0101u;
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 2; ++x) dst.px(x, y) = 0x01010101u;
+  LICE_ScaledBlit(&dst, &src, 0, 0, 2, 2, 0, 0, 1, 1, 0.5f, 0);
+  EXPECT_EQ(dst.px(1, 1), 0x007F0000u);
+}
