@@ -1,15 +1,7 @@
 #include "effect/KestSaturation.h"
 
-#include <cmath>
-
-namespace {
-
-// The transfer curve, sampled at |y| = i / kSaturationScale. The values are single precision by
-// design; they are widened to double when read.
-constexpr double kSaturationScale = 142.14300537109375;
-constexpr int kSaturationLast = 199;
-
-const float kPositiveHalf[200] = {
+// Transfer curve of the saturation, as measured from the circuit and stored in single precision.
+const float kKestSaturationPositive[kKestSaturationSize] = {
     0.0f, 0.0105573675f, 0.0200687516f, 0.0287417173f, 0.0367481187f,
     0.0442300849f, 0.051304955f, 0.0580694005f, 0.0646027923f, 0.0709700286f,
     0.0772238597f, 0.0834068581f, 0.0895530283f, 0.0956891552f, 0.101835974f,
@@ -52,7 +44,7 @@ const float kPositiveHalf[200] = {
     0.354409516f, 0.354409516f, 0.354409516f, 0.354409516f, 0.354409516f,
 };
 
-const float kNegativeHalf[200] = {
+const float kKestSaturationNegative[kKestSaturationSize] = {
     0.0f, -0.0106245941f, -0.0203084089f, -0.029227756f, -0.0375347063f,
     -0.0453595817f, -0.052813448f, -0.0599905252f, -0.0669703707f, -0.0738198683f,
     -0.080595009f, -0.0873423964f, -0.0941006318f, -0.100901455f, -0.107770756f,
@@ -94,22 +86,3 @@ const float kNegativeHalf[200] = {
     -0.433782399f, -0.43403855f, -0.434289962f, -0.434536785f, -0.434779108f,
     -0.435017049f, -0.43525067f, -0.435480148f, -0.435705513f, -0.435926914f,
 };
-
-}  // namespace
-
-double KestSaturate(double y) {
-  const double m = std::fabs(y) * kSaturationScale;
-  if (m != m) return 0.0;
-  const float* half = std::signbit(y) ? kNegativeHalf : kPositiveHalf;
-  double value;
-  // Everything beyond the table, however large, stays at the curve's end instead of dropping
-  // to silence.
-  if (m >= kSaturationLast) {
-    value = half[kSaturationLast];
-  } else {
-    const int i = static_cast<int>(m);
-    const double f = m - i;
-    value = (1.0 - f) * static_cast<double>(half[i]) + f * static_cast<double>(half[i + 1]);
-  }
-  return std::copysign(std::fabs(value), y);
-}

@@ -3,47 +3,80 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "effect/ScopedFlushDenormals.h"
+
 ToneChain::ToneChain() = default;
 
-void ToneChain::SetOutTarget(double out) { outTarget_ = out; }
+void ToneChain::SetOutTarget(double out) {
+  if (out != outTarget_) settled_ = false;
+  outTarget_ = out;
+}
 
-void ToneChain::SetHiTarget(double hi) { hiTarget_ = hi; }
+void ToneChain::SetHiTarget(double hi) {
+  if (hi != hiTarget_) settled_ = false;
+  hiTarget_ = hi;
+}
 
-void ToneChain::SetLoTarget(double lo) { loTarget_ = lo; }
+void ToneChain::SetLoTarget(double lo) {
+  if (lo != loTarget_) settled_ = false;
+  loTarget_ = lo;
+}
+
+// Each filter is given the smoothers one step further on.
+void ToneChain::StepSmoothers(double* h, double* l, double* o) {
+  const double loInput = 1.0 - loTarget_;
+  for (int i = 0; i < KestLanes::kFilters; ++i) {
+    h[i] = hi_.Step(hiTarget_);
+    l[i] = lo_.Step(loInput);
+    o[i] = out_.Step(outTarget_);
+  }
+}
 
 void ToneChain::Process(const double* inL, const double* inR, double* outL, double* outR,
                         int nFrames, double sampleRate, int circuit, int bypass) {
-  for (int n = 0; n < nFrames; ++n) {
+  if (nFrames < 1) return;
+  const ScopedFlushDenormals flush;
+  // The pole depends on the sample rate alone, so one exp per rate gives every frame's value.
+  if (!(sampleRate == poleRate_)) {
     const double pole = std::exp((0.1 / sampleRate) * -6.283185307179586);
-    const double gain = 1.0 - pole;
-    for (Smoother* s : {&lo_, &hi_, &out_}) {
+    for (KestSmoother* s : {&lo_, &hi_, &out_}) {
       s->a = pole;
-      s->g = gain;
+      s->g = 1.0 - pole;
     }
-    // Each filter object is given the smoothers one step further on.
-    auto step = [&](auto& filter) {
-      const double h = hi_.Step(hiTarget_);
-      const double l = lo_.Step(1.0 - loTarget_);
-      const double o = out_.Step(outTarget_);
-      filter.Calc(sampleRate, h, l, o);
-    };
-    step(firstL_);
-    step(firstR_);
-    step(secondL_);
-    step(secondR_);
-
+    poleRate_ = sampleRate;
+    settled_ = false;
+  }
+  double filtered[KestLanes::kFilters];
+  for (int n = 0; n < nFrames; ++n) {
+    if (!settled_) {
+      const double hBefore = hi_.z, lBefore = lo_.z, oBefore = out_.z;
+      double h[KestLanes::kFilters], l[KestLanes::kFilters], o[KestLanes::kFilters];
+      StepSmoothers(h, l, o);
+      bool same = sampleRate == calcRate_;
+      for (int i = 0; i < KestLanes::kFilters; ++i) {
+        same = same && h[i] == calcH_[i] && l[i] == calcL_[i] && o[i] == calcO_[i];
+      }
+      if (!same) {
+        filters_.Calc(sampleRate, h, l, o);
+        for (int i = 0; i < KestLanes::kFilters; ++i) {
+          calcH_[i] = h[i];
+          calcL_[i] = l[i];
+          calcO_[i] = o[i];
+        }
+        calcRate_ = sampleRate;
+      }
+      // A step that leaves a smoother unchanged leaves it unchanged for good.
+      settled_ = hi_.z == hBefore && lo_.z == lBefore && out_.z == oBefore;
+    }
     const double left = inL[n];
     const double right = inR[n];
-    const double bL = secondL_.Process(left);
-    const double bR = secondR_.Process(right);
-    const double fL = firstL_.Process(left);
-    const double fR = firstR_.Process(right);
+    filters_.Process(left, right, filtered);
     if (circuit == 0) {
-      heldL_ = fL;
-      heldR_ = fR;
+      heldL_ = filtered[KestLanes::kFirstLeft];
+      heldR_ = filtered[KestLanes::kFirstRight];
     } else if (circuit == 1) {
-      heldL_ = bL;
-      heldR_ = bR;
+      heldL_ = filtered[KestLanes::kSecondLeft];
+      heldR_ = filtered[KestLanes::kSecondRight];
     }
     if (bypass == 1) {
       outL[n] = left;
