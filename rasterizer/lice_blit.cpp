@@ -308,9 +308,10 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
     return;
   }
 
-  const int K = std::max(idx, idy) > 0x30000 ? 5 : 3;
+  const bool wide = std::max(idx, idy) > 0x30000;
   LICE_DispatchImageMode(mode, ia, [&](auto cls) {
-    _LICE_Template_Blit2<decltype(cls)>::scaleBlitFilterDown(dr, reg, ix, iy, idx, idy, ia, K);
+    if (wide) _LICE_Template_Blit2<decltype(cls)>::template scaleBlitFilterDown<5>(dr, reg, ix, iy, idx, idy, ia);
+    else _LICE_Template_Blit2<decltype(cls)>::template scaleBlitFilterDown<3>(dr, reg, ix, iy, idx, idy, ia);
   });
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "rasterizer/lice_combine.h"
 #include "rasterizer/lice_rowblend.h"
@@ -90,6 +91,12 @@ inline void doPixFrom(LICE_pixel* d, const int c[4], int ia)
 template <class T>
 inline void doPixFrom(LICE_pixel* d, const LICE_pixel* s, int ia)
 {
+  if constexpr (std::is_same<T, _LICE_CombinePixelsClobberNoClamp>::value)
+  {
+    // The same four bytes, stored as one word.
+    *d = *s;
+    return;
+  }
   const LICE_pixel_chan* c = chans(s);
   T::doPix(chans(d), c[LICE_PIXEL_R], c[LICE_PIXEL_G], c[LICE_PIXEL_B], c[LICE_PIXEL_A], ia);
 }
@@ -147,8 +154,9 @@ struct _LICE_Template_Blit2
 
   // Scaled with a K x K box average around each sample (K = 3 or 5); taps outside the region are
   // left out of the average.
+  template <int K>
   static void scaleBlitFilterDown(const LICE_DestRect& d, const LICE_SourceRegion& s, int64_t ix0, int64_t iy,
-                                  int64_t idx, int64_t idy, int ia, int K)
+                                  int64_t idx, int64_t idy, int ia)
   {
     const int o = -(K / 2);
     LICE_pixel* dr = d.row0;
@@ -167,7 +175,7 @@ struct _LICE_Template_Blit2
         const int64_t l = cx + o;
         LICE_pixel sample;
         if (fullRows && l >= 0 && l + K <= s.W)
-          sample = LICE_BoxAverage::full(s.at(l, t), s.down, K);
+          sample = LICE_BoxAverage::full<K>(s.at(l, t), s.down);
         else if (!LICE_BoxAverage::partial(s, l, t, K, sample))
           continue;
         lice_detail::doPixFrom<T>(dr + x, &sample, ia);

@@ -72,14 +72,27 @@ inline __m128i sourceAlphaLanes(__m128i d, __m128i s, __m128i w)
 }
 
 // Runs Lanes(d, s, param) over a row, four pixels per step, finishing with the scalar formula T.
+// Lanes::skipsTransparent: four fully transparent source pixels leave the destination as it is;
+// Lanes::copiesOpaque: four opaque source pixels simply replace it.
 template <class T, class Lanes>
 inline void runRow(LICE_pixel* d, const LICE_pixel* s, int n, int ia, __m128i param)
 {
   const __m128i z = _mm_setzero_si128();
+  const __m128i alphaBytes = _mm_set1_epi32(int(0xFF000000u));
   int i = 0;
   for (; i + 4 <= n; i += 4)
   {
     const __m128i S = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    if (Lanes::skipsTransparent || Lanes::copiesOpaque)
+    {
+      const __m128i alpha = _mm_and_si128(S, alphaBytes);
+      if (Lanes::skipsTransparent && _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, z)) == 0xFFFF) continue;
+      if (Lanes::copiesOpaque && _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaBytes)) == 0xFFFF)
+      {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), S);
+        continue;
+      }
+    }
     const __m128i D = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
     const __m128i lo = Lanes::apply(_mm_unpacklo_epi8(D, z), _mm_unpacklo_epi8(S, z), param);
     const __m128i hi = Lanes::apply(_mm_unpackhi_epi8(D, z), _mm_unpackhi_epi8(S, z), param);
@@ -90,11 +103,15 @@ inline void runRow(LICE_pixel* d, const LICE_pixel* s, int n, int ia, __m128i pa
 
 struct CopyLanes
 {
+  static constexpr bool skipsTransparent = false;
+  static constexpr bool copiesOpaque = false;
   static inline __m128i apply(__m128i d, __m128i s, __m128i m) { return copyLanes(d, s, m); }
 };
 template <bool Full>
 struct SourceAlphaLanes
 {
+  static constexpr bool skipsTransparent = true;
+  static constexpr bool copiesOpaque = Full;
   static inline __m128i apply(__m128i d, __m128i s, __m128i w) { return sourceAlphaLanes<Full>(d, s, w); }
 };
 } // namespace lice_simd
@@ -153,7 +170,8 @@ struct LICE_RowBlend<_LICE_CombinePixelsCopySourceAlphaNoClamp>
 struct LICE_BoxAverage
 {
   // All K x K taps from p (top-left), rows `down` apart; K is 3 or 5.
-  static inline LICE_pixel full(const LICE_pixel* p, ptrdiff_t down, int K)
+  template <int K>
+  static inline LICE_pixel full(const LICE_pixel* p, ptrdiff_t down)
   {
     if (K == 3)
     {

@@ -168,6 +168,8 @@ TEST(Blit, RowKernelsMatchFormulasExactly)
       // Alpha extremes must show up often: 0 and 255 take their own branches.
       for (int x = 0; x < 37; x += 3) src.px(x, 0) &= 0x00FFFFFFu;
       for (int x = 1; x < 37; x += 3) src.px(x, 1) |= 0xFF000000u;
+      // Whole groups of transparent and of opaque pixels take the kernels' shortcuts.
+      for (int x = 0; x < 16; ++x) src.px(x, 2) = x < 8 ? src.px(x, 2) & 0x00FFFFFFu : src.px(x, 2) | 0xFF000000u;
       for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 37; ++x) before.px(x, y) = dst.px(x, y);
       LICE_Blit(&dst, &src, 0, 0, nullptr, alpha, mode);
