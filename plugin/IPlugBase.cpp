@@ -477,6 +477,13 @@ void IPlugBase::ZeroScratchBuffers()
   for (int i = 0; i < NOutChannels(); ++i) mOutChannels.Get(i)->mScratchBuf.Zero();
 }
 
+bool IPlugBase::SendMidiMsgs(WDL_TypedBuf<IMidiMsg>* pMsgs)
+{
+  bool ok = true;
+  for (int i = 0; i < pMsgs->GetSize(); ++i) ok = SendMidiMsg(pMsgs->Get() + i) && ok;
+  return ok;
+}
+
 // ---- Settings and identity ----
 
 double IPlugBase::GetSamplesPerBeat()

@@ -176,6 +176,9 @@ public:
   // Fills every scratch buffer with zeros.
   void ZeroScratchBuffers();
 
+  // Sends every message in order through SendMidiMsg. True only when every send succeeded.
+  bool SendMidiMsgs(WDL_TypedBuf<IMidiMsg>* pMsgs);
+
   // ---- Settings ----
 
   void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
@@ -262,7 +265,7 @@ public:
   // Stores the current state into the current slot and renames it when name is neither null nor empty.
   void ModifyCurrentPreset(const char* name = nullptr);
   // Developer aids: write preset definitions as source text. Return false when the file cannot be
-  // opened (or, for the blobs, a chunk is too large to encode).
+  // opened (or memory runs out while encoding).
   bool DumpPresetSrcCode(const char* fileName, const char* paramEnumNames[]);
   bool DumpPresetBlob(const char* fileName);
   bool DumpBankBlob(const char* fileName);

@@ -202,7 +202,7 @@ bool IPlugBase::MakePresetFromNamedParams(const char* name, int nParamsNamed, ..
 bool IPlugBase::MakePresetFromChunk(const char* name, const ByteChunk* pChunk)
 {
   IPreset* pPreset = FillNextPreset(name);
-  return pPreset && pPreset->mChunk.PutChunk(pChunk) > 0;
+  return pPreset && (pChunk->Size() == 0 || pPreset->mChunk.PutChunk(pChunk) > 0);
 }
 
 bool IPlugBase::MakePresetFromBlob(const char* name, const char* blob, int sizeOfChunk)

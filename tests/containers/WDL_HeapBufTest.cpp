@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <sys/resource.h>
 
 TEST(WDL_HeapBuf, ResizeKeepsLeadingBytes)
 {
@@ -35,6 +37,32 @@ TEST(WDL_HeapBuf, FailedResizeKeepsContentsAndLength)
   EXPECT_FALSE(buf.Resize(-1));
   EXPECT_EQ(3, buf.GetSize());
   EXPECT_EQ(0, memcmp(buf.Get(), "abc", 3));
+}
+
+namespace
+{
+// Runs in a child process whose address space is capped, so a large growth must fail cleanly.
+[[noreturn]] void GrowBeyondTheAddressSpaceLimit()
+{
+  WDL_HeapBuf buf;
+  if (!buf.Resize(3)) exit(2);
+  memcpy(buf.Get(), "abc", 3);
+  const rlim_t cap = static_cast<rlim_t>(256) << 20;
+  struct rlimit limit;
+  limit.rlim_cur = limit.rlim_max = cap;
+  setrlimit(RLIMIT_AS, &limit);
+  const bool grew = buf.Resize(1 << 30);
+  exit(!grew && buf.GetSize() == 3 && memcmp(buf.Get(), "abc", 3) == 0 ? 0 : 1);
+}
+} // namespace
+
+TEST(WDL_HeapBuf, OutOfMemoryGrowthKeepsContentsAndLength)
+{
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves address space that an address-space limit would break";
+#else
+  EXPECT_EXIT(GrowBeyondTheAddressSpaceLimit(), ::testing::ExitedWithCode(0), "");
+#endif
 }
 
 TEST(WDL_HeapBuf, CopyFromAndFree)

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 // Arbitrary bytes as a bank file, for a plug-in with and one without state chunks.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

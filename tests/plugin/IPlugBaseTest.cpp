@@ -413,3 +413,16 @@ TEST(MidiDefaults, MessagesPassThroughAndNoKeysAreNamed)
   ISysEx sysex;
   EXPECT_FALSE(plug.SendSysEx(&sysex));
 }
+
+TEST(SendMidiMsgs, SendsEveryMessageInOrderAndReportsAnyFailure)
+{
+  TestPlug plug(0, "2-2", 0);
+  WDL_TypedBuf<IMidiMsg> msgs;
+  for (int i = 0; i < 3; ++i) msgs.Add(IMidiMsg(i, 0x90, static_cast<uint8_t>(60 + i), 100));
+  EXPECT_TRUE(plug.SendMidiMsgs(&msgs));
+  plug.sentMidi.clear();
+  plug.failSendAt = 1;
+  EXPECT_FALSE(plug.SendMidiMsgs(&msgs));
+  ASSERT_EQ(3u, plug.sentMidi.size());
+  EXPECT_EQ(62, plug.sentMidi[2]->NoteNumber());
+}

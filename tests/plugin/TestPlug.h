@@ -42,13 +42,14 @@ public:
   bool SendMidiMsg(IMidiMsg* pMsg) override
   {
     sentMidi.push_back(pMsg);
-    return true;
+    return static_cast<int>(sentMidi.size()) - 1 != failSendAt;
   }
   void PresetsChangedByHost() override { ++presetsChanged; }
 
   std::vector<int> paramChanges;
   std::vector<std::pair<int, double>> hostInformed;
   std::vector<IMidiMsg*> sentMidi;
+  int failSendAt = -1;
   int programChanges = 0;
   int presetsChanged = 0;
   double tempo = 0.0;
