@@ -1,7 +1,5 @@
 #include "rasterizer/lice_sysbitmap.h"
 
-#include "platform/gdi/swell_memcontext.h"
-
 namespace
 {
 // Widest bitmap whose row span, rounded up to 4 pixels, still fits in an int.
@@ -9,14 +7,9 @@ constexpr int kMaxWidth = 2147483644;
 } // namespace
 
 LICE_SysBitmap::LICE_SysBitmap(int w, int h)
-    : m_width(0), m_height(0), m_dc(nullptr), m_bits(nullptr), m_allocw(0), m_alloch(0)
+    : m_width(0), m_height(0), m_bits(nullptr), m_allocw(0), m_alloch(0)
 {
   resize(w, h);
-}
-
-LICE_SysBitmap::~LICE_SysBitmap()
-{
-  SWELL_DeleteGfxContext(m_dc);
 }
 
 bool LICE_SysBitmap::resize(int w, int h)
@@ -28,23 +21,18 @@ bool LICE_SysBitmap::resize(int w, int h)
   // A negative size is not a shrink: it must not keep a context that reports a negative size.
   if (w > 0 && h > 0 && w <= m_allocw && h <= m_alloch && m_bits) return true;
 
-  m_allocw = w > kMaxWidth ? 0 : ((w + 3) & ~3);
-  m_alloch = h;
-  SWELL_DeleteGfxContext(m_dc);
+  m_dc.reset();
   m_bits = nullptr;
-  m_dc = nullptr;
+  m_allocw = 0;
+  m_alloch = 0;
+  if (h <= 0 || w <= 0 || w > kMaxWidth) return false;
 
-  if (h <= 0 || w <= 0 || w > kMaxWidth)
+  m_allocw = (w + 3) & ~3;
+  m_alloch = h;
+  m_dc.reset(SWELL_CreateMemContext(nullptr, m_allocw, h));
+  if (m_dc.get())
   {
-    m_allocw = 0;
-    m_alloch = 0;
-    return false;
-  }
-
-  m_dc = SWELL_CreateMemContext(nullptr, m_allocw, h);
-  if (m_dc)
-  {
-    m_bits = static_cast<LICE_pixel*>(SWELL_GetCtxFrameBuffer(m_dc));
+    m_bits = static_cast<LICE_pixel*>(SWELL_GetCtxFrameBuffer(m_dc.get()));
   }
   else
   {

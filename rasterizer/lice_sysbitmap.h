@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/gdi/swell_memcontext.h"
 #include "rasterizer/lice_bitmap.h"
 
 // A bitmap whose pixels live in a memory drawing context, so that the platform can copy it to
@@ -11,7 +12,7 @@ public:
   // Creates the bitmap and its context for w x h (no context when either is not positive).
   explicit LICE_SysBitmap(int w = 0, int h = 0);
   // Deletes the context.
-  ~LICE_SysBitmap() override;
+  ~LICE_SysBitmap() override = default;
   LICE_SysBitmap(const LICE_SysBitmap&) = delete;
   LICE_SysBitmap& operator=(const LICE_SysBitmap&) = delete;
 
@@ -27,12 +28,12 @@ public:
   // 0 x 0) when creation failed.
   bool resize(int w, int h) override;
   // The memory drawing context, or null.
-  HDC getDC() override { return m_dc; }
+  HDC getDC() override { return m_dc.get(); }
 
 private:
   int m_width;
   int m_height;
-  HDC m_dc;
+  SWELL_ContextHolder m_dc;
   LICE_pixel* m_bits;
   int m_allocw;
   int m_alloch;

@@ -28,6 +28,13 @@ public:
 
   // The held context, or null.
   HDC get() const { return m_ctx; }
+  // Deletes the held context and holds ctx instead.
+  void reset(HDC ctx = nullptr)
+  {
+    if (ctx == m_ctx) return;
+    SWELL_DeleteGfxContext(m_ctx);
+    m_ctx = ctx;
+  }
   // Gives up ownership and returns the context.
   HDC release()
   {

@@ -63,6 +63,16 @@ TEST(ScaledBlit, BilinearUpscaleEdgesInterpolateOneWay)
   EXPECT_TRUE(dst.guardIntact());
 }
 
+TEST(ScaledBlit, BilinearLargeFractionsWeighCorrectly)
+{
+  GuardedBitmap src(2, 2), dst(1, 1);
+  src.px(1, 0) = src.px(0, 1) = src.px(1, 1) = 255;
+  // Sample at (0.9, 0.9): fx = fy = 58982, w11 = 58982^2 >> 16 = 53083 (a product beyond int),
+  // w01 = w10 = 5899, so the value is (255 * (5899 + 5899 + 53083)) >> 16 = 252.
+  LICE_ScaledBlit(&dst, &src, 0, 0, 1, 1, 0.9f, 0.9f, 1, 1, 1.0f, LICE_BLIT_FILTER_BILINEAR);
+  EXPECT_EQ(dst.px(0, 0), 252u);
+}
+
 TEST(ScaledBlit, TwoToOneBilinearAveragesThreeByThree)
 {
   GuardedBitmap src(200, 20), dst(100, 10);
