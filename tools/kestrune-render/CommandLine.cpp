@@ -167,7 +167,10 @@ std::string UsageText(const std::string& programName) {
          "\n"
          "Mono files run through the plug-in's mono configuration; a plug-in without one receives\n"
          "the mono signal on both inputs and its first output is kept. Files with other channel\n"
-         "counts are refused. Settings apply in this order: --program/--bank, then each --set.\n";
+         "counts are refused. Settings apply in this order: --program/--bank, then each --set.\n"
+         "\n"
+         "Exit status: 0 on success, 1 when anything fails (no output file is left behind), 2 for a\n"
+         "malformed command line.\n";
 }
 
 }  // namespace kestrune::render
