@@ -14,7 +14,7 @@ using lice_detail::toIntRange;
 
 // True when the pixels of one rectangle may share memory with those of another that lies ahead
 // of it, so that copying in the usual order would read pixels already written.
-bool overlapsAhead(const LICE_DestRect& d, const LICE_pixel* src, ptrdiff_t srcDown)
+bool overlapsAhead(LICE_DestRect d, const LICE_pixel* src, ptrdiff_t srcDown)
 {
   auto span = [](const LICE_pixel* p0, ptrdiff_t down, int w, int h, uintptr_t& lo, uintptr_t& hi) {
     const LICE_pixel* last = p0 + ptrdiff_t(h - 1) * down;
@@ -30,7 +30,7 @@ bool overlapsAhead(const LICE_DestRect& d, const LICE_pixel* src, ptrdiff_t srcD
 // Calls fn(destPixel, srcPixel) for every pixel pair in increasing memory order, or decreasing
 // when `backward`, so that an overlapping source is read before it is overwritten.
 template <class Fn>
-void visitPixels(const LICE_DestRect& d, const LICE_pixel* src, ptrdiff_t srcDown, bool backward, Fn fn)
+void visitPixels(LICE_DestRect d, const LICE_pixel* src, ptrdiff_t srcDown, bool backward, Fn fn)
 {
   const bool lastRowFirst = backward ? d.down > 0 : d.down < 0;
   for (int k = 0; k < d.h; ++k)
@@ -46,7 +46,7 @@ void visitPixels(const LICE_DestRect& d, const LICE_pixel* src, ptrdiff_t srcDow
 }
 
 template <class Mixer>
-void fillFast(const LICE_DestRect& d, LICE_pixel colour)
+void fillFast(LICE_DestRect d, LICE_pixel colour)
 {
   const LICE_pixel share = Mixer::prepare(colour);
   LICE_pixel* row = d.row0;
@@ -55,7 +55,7 @@ void fillFast(const LICE_DestRect& d, LICE_pixel colour)
 }
 
 template <class T>
-void fillFormula(const LICE_DestRect& d, int r, int g, int b, int a, int ia)
+void fillFormula(LICE_DestRect d, int r, int g, int b, int a, int ia)
 {
   LICE_pixel* row = d.row0;
   for (int y = 0; y < d.h; ++y, row += d.down)
@@ -64,7 +64,7 @@ void fillFormula(const LICE_DestRect& d, int r, int g, int b, int a, int ia)
 
 // Plain scaled copy (or half mix with Mixer = _LICE_CombinePixelsHalfMixFAST) of nearest samples.
 template <class Mixer>
-void scaleCopyNearest(const LICE_DestRect& d, const LICE_SourceRegion& s, int64_t ix0, int64_t iy, int64_t idx,
+void scaleCopyNearest(LICE_DestRect d, LICE_SourceRegion s, int64_t ix0, int64_t iy, int64_t idx,
                       int64_t idy)
 {
   LICE_pixel* dr = d.row0;

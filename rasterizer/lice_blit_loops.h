@@ -1,7 +1,9 @@
 #pragma once
 
 // Drawing loops shared by the blits: one instantiation per formula class, the source addressed
-// through a clipped region and stepped in 16.16 fixed point. Internal to the rasteriser.
+// through a clipped region and stepped in 16.16 fixed point. Internal to the rasteriser. The
+// loops take their rectangles by value: a pixel store could alias a field reached through a
+// reference (int and unsigned may alias) and force a reload on every pixel.
 
 #include <cstddef>
 #include <cstdint>
@@ -48,7 +50,7 @@ inline LICE_pixel_chan* chans(LICE_pixel* p) { return reinterpret_cast<LICE_pixe
 
 // Bilinear sample at 16.16 position (ix, iy) of the region: the last column interpolates only
 // vertically, the last row only horizontally, the corner copies; false outside the region.
-inline bool bilinearSample(const LICE_SourceRegion& s, int64_t ix, int64_t iy, int out[4])
+inline bool bilinearSample(LICE_SourceRegion s, int64_t ix, int64_t iy, int out[4])
 {
   const int64_t sx = ix >> 16, sy = iy >> 16;
   if (uint64_t(sx) >= uint64_t(s.W) || uint64_t(sy) >= uint64_t(s.H)) return false;
@@ -109,7 +111,7 @@ struct _LICE_Template_Blit2
   // destination, pixels are visited in increasing memory order, or decreasing (`backward`) when
   // the destination lies ahead of the source, so that no source pixel is read after it was
   // written.
-  static void blit(const LICE_DestRect& d, const LICE_pixel* src, ptrdiff_t srcDown, int ia, bool backward)
+  static void blit(LICE_DestRect d, const LICE_pixel* src, ptrdiff_t srcDown, int ia, bool backward)
   {
     const bool lastRowFirst = backward ? d.down > 0 : d.down < 0;
     for (int k = 0; k < d.h; ++k)
@@ -125,7 +127,7 @@ struct _LICE_Template_Blit2
 
   // Scaled, nearest or (Bilinear) bilinear, starting at 16.16 position (ix, iy) of the region.
   template <bool Bilinear>
-  static void scaleBlit(const LICE_DestRect& d, const LICE_SourceRegion& s, int64_t ix0, int64_t iy, int64_t idx,
+  static void scaleBlit(LICE_DestRect d, LICE_SourceRegion s, int64_t ix0, int64_t iy, int64_t idx,
                         int64_t idy, int ia)
   {
     LICE_pixel* dr = d.row0;
@@ -155,27 +157,29 @@ struct _LICE_Template_Blit2
   // Scaled with a K x K box average around each sample (K = 3 or 5); taps outside the region are
   // left out of the average.
   template <int K>
-  static void scaleBlitFilterDown(const LICE_DestRect& d, const LICE_SourceRegion& s, int64_t ix0, int64_t iy,
+  static void scaleBlitFilterDown(LICE_DestRect d, LICE_SourceRegion s, int64_t ix0, int64_t iy,
                                   int64_t idx, int64_t idy, int ia)
   {
-    const int o = -(K / 2);
+    const int o = -(K / 2), W = s.W, H = s.H, w = d.w;
+    const ptrdiff_t down = s.down;
     LICE_pixel* dr = d.row0;
     for (int y = 0; y < d.h; ++y, dr += d.down, iy += idy)
     {
       if (iy < 0) continue;
       const int64_t cy = iy >> 16, t = cy + o;
-      if (cy >= s.H || t >= s.H) continue;
-      const bool fullRows = t >= 0 && t + K <= s.H;
+      if (cy >= H || t >= H) continue;
+      const bool fullRows = t >= 0 && t + K <= H;
+      const LICE_pixel* top = fullRows ? s.at(0, t) : nullptr;
       int64_t ix = ix0;
-      for (int x = 0; x < d.w; ++x, ix += idx)
+      for (int x = 0; x < w; ++x, ix += idx)
       {
         if (ix < 0) continue;
         const int64_t cx = ix >> 16;
-        if (cx >= s.W) continue;
+        if (cx >= W) continue;
         const int64_t l = cx + o;
         LICE_pixel sample;
-        if (fullRows && l >= 0 && l + K <= s.W)
-          sample = LICE_BoxAverage::full<K>(s.at(l, t), s.down);
+        if (fullRows && l >= 0 && l + K <= W)
+          sample = LICE_BoxAverage::full<K>(top + l, down);
         else if (!LICE_BoxAverage::partial(s, l, t, K, sample))
           continue;
         lice_detail::doPixFrom<T>(dr + x, &sample, ia);
@@ -199,7 +203,7 @@ struct _LICE_Template_Blit3
     int64_t dsdxdy, dtdxdy;
   };
 
-  static void deltaBlit(const LICE_DestRect& d, const LICE_SourceRegion& src, Steps st, bool bilinear, int ia,
+  static void deltaBlit(LICE_DestRect d, LICE_SourceRegion src, Steps st, bool bilinear, int ia,
                         DoPix doPix)
   {
     LICE_pixel* dr = d.row0;
@@ -228,7 +232,7 @@ struct _LICE_Template_Blit3
     st.dtdx = wrapAdd(st.dtdx, st.dtdxdy);
   }
 
-  static inline void samplePix(LICE_pixel* dp, const LICE_SourceRegion& src, int64_t s, int64_t t, bool bilinear,
+  static inline void samplePix(LICE_pixel* dp, LICE_SourceRegion src, int64_t s, int64_t t, bool bilinear,
                                int ia, DoPix doPix)
   {
     int c[4];
@@ -256,7 +260,7 @@ struct _LICE_Template_Blit4
     int64_t a, dadx, dady, dadxdy;
   };
 
-  static void deltaBlitAlpha(const LICE_DestRect& d, const LICE_SourceRegion& src, _LICE_Template_Blit3::Steps st,
+  static void deltaBlitAlpha(LICE_DestRect d, LICE_SourceRegion src, _LICE_Template_Blit3::Steps st,
                              AlphaSteps al, bool bilinear, _LICE_Template_Blit3::DoPix doPix)
   {
     LICE_pixel* dr = d.row0;

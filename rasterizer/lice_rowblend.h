@@ -173,20 +173,7 @@ struct LICE_BoxAverage
   template <int K>
   static inline LICE_pixel full(const LICE_pixel* p, ptrdiff_t down)
   {
-    if (K == 3)
-    {
-      const __m128i z = _mm_setzero_si128();
-      __m128i two = z, one = z;
-      for (int r = 0; r < 3; ++r, p += down)
-      {
-        two = _mm_add_epi16(two, _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), z));
-        one = _mm_add_epi16(one, _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(p[2])), z));
-      }
-      const __m128i sum = _mm_add_epi16(one, _mm_add_epi16(two, _mm_srli_si128(two, 8)));
-      // floor(x / 9) == (x * 7282) >> 16 for every x up to 9 * 255.
-      const __m128i q = _mm_mulhi_epu16(sum, _mm_set1_epi16(7282));
-      return LICE_pixel(_mm_cvtsi128_si32(_mm_packus_epi16(q, q)));
-    }
+    if (K == 3) return full3(p, p + down, p + 2 * down);
     unsigned sum[4] = {0, 0, 0, 0};
     for (int r = 0; r < K; ++r, p += down)
       for (int c = 0; c < K; ++c)
@@ -199,6 +186,22 @@ struct LICE_BoxAverage
       }
     const unsigned n = unsigned(K * K);
     return LICE_RGBA(sum[2] / n, sum[1] / n, sum[0] / n, sum[3] / n);
+  }
+
+  // The nine taps of three pixels from each of three rows.
+  static inline LICE_pixel full3(const LICE_pixel* r0, const LICE_pixel* r1, const LICE_pixel* r2)
+  {
+    const __m128i z = _mm_setzero_si128();
+    auto two = [z](const LICE_pixel* p) {
+      return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), z);
+    };
+    auto one = [z](const LICE_pixel* p) { return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(p[2])), z); };
+    const __m128i pairs = _mm_add_epi16(_mm_add_epi16(two(r0), two(r1)), two(r2));
+    const __m128i thirds = _mm_add_epi16(_mm_add_epi16(one(r0), one(r1)), one(r2));
+    const __m128i sum = _mm_add_epi16(thirds, _mm_add_epi16(pairs, _mm_srli_si128(pairs, 8)));
+    // floor(x / 9) == (x * 7282) >> 16 for every x up to 9 * 255.
+    const __m128i q = _mm_mulhi_epu16(sum, _mm_set1_epi16(7282));
+    return LICE_pixel(_mm_cvtsi128_si32(_mm_packus_epi16(q, q)));
   }
 
   // The taps of the K x K window at (l, t) that lie inside the region; false when none does.
