@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 
 WDL_HeapBuf::WDL_HeapBuf(int granularity) : mGranularity(granularity > 0 ? granularity : 1) {}
 
@@ -29,19 +28,4 @@ bool WDL_HeapBuf::Resize(int newSize)
   mAlloc = static_cast<int>(alloc);
   mSize = newSize;
   return true;
-}
-
-bool WDL_HeapBuf::CopyFrom(const WDL_HeapBuf& other)
-{
-  if (&other == this) return true;
-  if (!Resize(other.mSize)) return false;
-  if (other.mSize > 0) memcpy(mBuf, other.mBuf, other.mSize);
-  return true;
-}
-
-void WDL_HeapBuf::Free()
-{
-  free(mBuf);
-  mBuf = nullptr;
-  mSize = mAlloc = 0;
 }

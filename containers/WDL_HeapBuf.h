@@ -17,17 +17,10 @@ public:
   void* Get() const { return mBuf; }
   // Size in bytes as last set by Resize.
   int GetSize() const { return mSize; }
-  int GetGranularity() const { return mGranularity; }
 
   // Sets the size to newSize bytes, keeping the first min(old, new) bytes; new bytes are
   // uninitialised. Returns false (and changes nothing) for a negative size or when memory runs out.
   bool Resize(int newSize);
-
-  // Makes this buffer an exact copy of other. Returns false (and changes nothing) when memory runs out.
-  bool CopyFrom(const WDL_HeapBuf& other);
-
-  // Releases the storage; size becomes 0.
-  void Free();
 
 private:
   void* mBuf = nullptr;

@@ -40,9 +40,6 @@ public:
     if (mHeap.GetSize() > 0) memset(mHeap.Get(), 0, mHeap.GetSize());
   }
 
-  // Releases the storage; size becomes 0.
-  void Free() { mHeap.Free(); }
-
 private:
   static constexpr int kMaxBytes = 0x7fffffff;
   WDL_HeapBuf mHeap;

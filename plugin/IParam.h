@@ -70,7 +70,6 @@ public:
 
   EParamType Type() const { return mType; }
   double Value() const { return mValue; }
-  bool Bool() const { return mValue >= 0.5; }
   double GetDefault() const { return mDefault; }
   double GetMin() const { return mMin; }
   double GetMax() const { return mMax; }

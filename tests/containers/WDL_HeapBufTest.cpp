@@ -39,6 +39,7 @@ TEST(WDL_HeapBuf, FailedResizeKeepsContentsAndLength)
   EXPECT_EQ(0, memcmp(buf.Get(), "abc", 3));
 }
 
+#if !defined(__SANITIZE_ADDRESS__)
 namespace
 {
 // Runs in a child process whose address space is capped, so a large growth must fail cleanly.
@@ -55,6 +56,7 @@ namespace
   exit(!grew && buf.GetSize() == 3 && memcmp(buf.Get(), "abc", 3) == 0 ? 0 : 1);
 }
 } // namespace
+#endif
 
 TEST(WDL_HeapBuf, OutOfMemoryGrowthKeepsContentsAndLength)
 {
@@ -63,21 +65,6 @@ TEST(WDL_HeapBuf, OutOfMemoryGrowthKeepsContentsAndLength)
 #else
   EXPECT_EXIT(GrowBeyondTheAddressSpaceLimit(), ::testing::ExitedWithCode(0), "");
 #endif
-}
-
-TEST(WDL_HeapBuf, CopyFromAndFree)
-{
-  WDL_HeapBuf a, b;
-  a.Resize(4);
-  memcpy(a.Get(), "wxyz", 4);
-  ASSERT_TRUE(b.CopyFrom(a));
-  EXPECT_EQ(4, b.GetSize());
-  EXPECT_EQ(0, memcmp(b.Get(), "wxyz", 4));
-  EXPECT_NE(a.Get(), b.Get());
-  EXPECT_TRUE(b.CopyFrom(b));
-  b.Free();
-  EXPECT_EQ(0, b.GetSize());
-  EXPECT_EQ(nullptr, b.Get());
 }
 
 TEST(WDL_TypedBuf, CountsElementsAndAppends)

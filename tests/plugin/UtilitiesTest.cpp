@@ -159,15 +159,6 @@ TEST(TextUtils, WhitespaceAndLowerCase)
   EXPECT_STREQ("reaper 6", buf);
 }
 
-TEST(TraceNames, AreEmptyInThisBuild)
-{
-  Trace("Test", __LINE__, "%d", 1);
-  EXPECT_STREQ("", VSTOpcodeStr(23));
-  EXPECT_STREQ("", AUSelectStr(1));
-  EXPECT_STREQ("", AUPropertyStr(1));
-  EXPECT_STREQ("", AUScopeStr(1));
-}
-
 TEST(Base64, EncodesWithPaddingAndDecodesUpToPadding)
 {
   WDL_String text;
