@@ -458,6 +458,27 @@ TEST(KestruneSound, BypassIsBitExactOnEveryPath)
   EXPECT_EQ(acc.Channel(1), std::vector<float>(8, 1.375f));
 }
 
+TEST(KestruneSound, MonoHostHearsWhatTheLeftChannelOfAStereoHostHears)
+{
+  Instance stereo, mono;
+  ASSERT_TRUE(stereo.Loaded() && mono.Loaded());
+  VstSpeakerArrangement one;
+  memset(&one, 0, sizeof(one));
+  one.type = kSpeakerArrMono;
+  one.numChannels = 1;
+  mono.Host().Dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&one), &one);
+  const Stereo in = Pair(3000, 0.5);
+  const Stereo reference = stereo.Run(in, 500);
+  std::vector<double> out(3000);
+  for (int pos = 0; pos < 3000; pos += 500)
+  {
+    double* ins[1] = {const_cast<double*>(in.left.data()) + pos};
+    double* outs[1] = {out.data() + pos};
+    mono.Host().ProcessDoubleReplacing(ins, outs, 500);
+  }
+  EXPECT_EQ(out, reference.left);
+}
+
 TEST(KestruneSound, FadesInOverTheFirstSecondAfterCreation)
 {
   Instance fx;
