@@ -333,18 +333,21 @@ void smoothOutline(const LICE_BitmapRows& rows, const Box& box, const Circle& c,
         lice_pen::plot(rows, box, x, c.cy + y, pen, ia - far);
         lice_pen::plot(rows, box, x, c.cy + y + 1, pen, far);
       }
-    // The side arcs take only the rows whose pixels lie beyond the columns drawn above.
+    // The side arcs mirror the above across the diagonal; on the diagonal itself the inner
+    // pixel was drawn above and only the outer one is left.
     if (visibleOffsets(c.cy, sign, box.t, box.b, last, from, to))
       for (long long t = from; t <= to; ++t)
       {
         const double exact = std::sqrt(r2 - double(t) * double(t));
         const long long x = static_cast<long long>(exact);
-        if (x <= last) continue;
         const int far = int((exact - double(x)) * ia);
         const long long y = c.cy + sign * t;
-        lice_pen::plot(rows, box, c.cx - x, y, pen, ia - far);
+        if (x != t)
+        {
+          lice_pen::plot(rows, box, c.cx - x, y, pen, ia - far);
+          lice_pen::plot(rows, box, c.cx + x, y, pen, ia - far);
+        }
         lice_pen::plot(rows, box, c.cx - x - 1, y, pen, far);
-        lice_pen::plot(rows, box, c.cx + x, y, pen, ia - far);
         lice_pen::plot(rows, box, c.cx + x + 1, y, pen, far);
       }
   }

@@ -112,14 +112,20 @@ TEST(LICE_Circle, AntiAliasedOutlineIsSymmetricAndHugsTheRadius)
 {
   GuardedBitmap bm(31, 31);
   LICE_Circle(&bm, 15.0f, 15.0f, 9.4f, kWhite, 1.0f, 0, true);
-  EXPECT_EQ(kWhite, bm.px(15, 15 - 9) & 0xFF000000u ? bm.px(15, 15 - 9) | 0u : 0u);
+  // Column 0: exact 9.4, so row 15 - 9 at weight 256 - 102 and row 15 - 10 at 102; Copy of 255
+  // over 0 at weight w gives w.
+  EXPECT_EQ(0x9A9A9A9Au, bm.px(15, 6));
+  EXPECT_EQ(0x66666666u, bm.px(15, 5));
   for (int y = 0; y < 31; ++y)
     for (int x = 0; x < 31; ++x)
     {
       ASSERT_EQ(bm.px(x, y), bm.px(30 - x, y)) << x << "," << y;
       ASSERT_EQ(bm.px(x, y), bm.px(x, 30 - y)) << x << "," << y;
       ASSERT_EQ(bm.px(x, y), bm.px(y, x)) << x << "," << y;
-      if (bm.px(x, y)) EXPECT_NEAR(std::hypot(x - 15, y - 15), 9.4, 1.5);
+      if (bm.px(x, y))
+      {
+        EXPECT_NEAR(std::hypot(x - 15, y - 15), 9.4, 1.5);
+      }
     }
 }
 
