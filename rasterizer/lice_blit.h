@@ -35,7 +35,8 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
 
 // Fills the rectangle with colour. With LICE_BLIT_USE_ALPHA the opacity is first multiplied by
 // the colour's alpha / 255. Copy at weights 64, 128, 192 uses the fast mixers and 256 stores the
-// colour; modes 1-5 take both the weight and the alpha argument from the opacity.
+// colour; other Copy weights and modes 1-5 take both the weight and the alpha argument from the
+// opacity (HSVAdjust's alpha at most 255).
 void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel colour, float alpha, int mode);
 
 // Resizes dest to src's size and copies src exactly, alpha included. Nothing for null bitmaps.

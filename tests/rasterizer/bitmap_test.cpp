@@ -129,12 +129,3 @@ TEST(MemContext, RefusesBadSizes)
   SWELL_ContextHolder holder(SWELL_CreateMemContext(nullptr, 3, 3));
   EXPECT_NE(SWELL_GetCtxFrameBuffer(holder.get()), nullptr);
 }
-
-TEST(IBitmap, DefaultsOfTheInterface)
-{
-  LICE_MemBitmap bm(1, 1);
-  LICE_IBitmap& i = bm;
-  EXPECT_FALSE(i.isFlipped());
-  EXPECT_EQ(i.getDC(), nullptr);
-  EXPECT_EQ(i.Extended(0x1234, nullptr), 0);
-}
