@@ -71,6 +71,7 @@ public:
   virtual void OnParamChange(int paramIdx);
   // Processes nFrames frames. Base: copies input i to output i and silences outputs without input.
   virtual void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames);
+  // The editor window opened / closed; host idle time. Base: nothing.
   virtual void OnGUIOpen() {}
   virtual void OnGUIClose() {}
   virtual void OnIdle() {}
@@ -88,36 +89,52 @@ public:
   virtual int UnserializeState(ByteChunk* pChunk, int startPos);
   // True when the doubles at data[startPos..] match the live parameters to single precision.
   virtual bool CompareState(const unsigned char* data, int startPos);
+  // The editor was resized. Base: nothing.
   virtual void OnWindowResize() {}
+  // The host asks for an about box. Returns true when one was shown; base: false.
   virtual bool HostRequestingAboutBox() { return false; }
+  // The host is known (GetHost). Base: nothing.
   virtual void OnHostIdentified() {}
+  // Shows the host's menu for a parameter at (x, y). Base: nothing.
   virtual void PopupHostContextMenuForParam(int, int, int) {}
   // The editor changed a parameter: store it, tell the host the value as received, OnParamChange.
   virtual void SetParameterFromGUI(int paramIdx, double normalizedValue);
+  // Host services: a user gesture on a parameter begins, reports a value, ends.
   virtual void BeginInformHostOfParamChange(int paramIdx) = 0;
   virtual void InformHostOfParamChange(int paramIdx, double normalizedValue) = 0;
   virtual void EndInformHostOfParamChange(int paramIdx) = 0;
+  // Asks the host to refresh its view of programs and parameters.
   virtual void InformHostOfProgramChange() = 0;
+  // True while the host renders offline. Base: false.
   virtual bool IsRenderingOffline() { return false; }
+  // Transport: block position in samples, tempo in beats per minute (0 when unknown), time
+  // signature (0/0 when unknown), and every field the host reports into *pTimeInfo.
   virtual int GetSamplePos() = 0;
   virtual double GetTempo() = 0;
   virtual void GetTimeSig(int* pNumerator, int* pDenominator) = 0;
   virtual void GetTime(ITimeInfo* pTimeInfo) = 0;
+  // The identified host (kHostUninit until known) and the plug-in API of this build.
   virtual EHost GetHost() { return mHost; }
   virtual EAPI GetAPI() { return mAPI; }
+  // The editor changed its size.
   virtual void ResizeGraphics(int width, int height) = 0;
+  // Adjusts to the host once it is known. Base: nothing.
   virtual void HostSpecificInit() {}
   // Takes ownership of pGraphics, pushes every parameter's value into it and prepares it for drawing.
   // Null is ignored.
   virtual void AttachGraphics(IGraphics* pGraphics);
+  // Stores the processing latency in samples.
   virtual void SetLatency(int samples);
+  // Sends MIDI / SysEx to the host. True when the host took it; SysEx base: false.
   virtual bool SendMidiMsg(IMidiMsg* pMsg) = 0;
   virtual bool SendSysEx(ISysEx*) { return false; }
   // Moves the editor's controls to the current plain values (callers hold the lock).
   virtual void RedrawParamControls();
+  // Hooks for hosts that compare states / after the preset list changed. Base: nothing.
   virtual void DirtyPTCompareState() {}
   virtual void PresetsChangedByHost() {}
-  // Sizes every scratch buffer to blockSize zeroed doubles (nothing when unchanged).
+  // Sizes every scratch buffer to blockSize zeroed doubles (nothing when unchanged); channels that
+  // pointed at their scratch keep pointing at it.
   virtual void SetBlockSize(int blockSize);
 
   // ---- Parameters and channels ----
