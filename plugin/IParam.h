@@ -68,6 +68,7 @@ public:
   // Sets the plain value limited to [min, max], with no step rounding (NaN gives min).
   void Set(double value);
 
+  // Read access to the type, plain value, bounds, step, shape, display precision and negate flag.
   EParamType Type() const { return mType; }
   double Value() const { return mValue; }
   double GetDefault() const { return mDefault; }
