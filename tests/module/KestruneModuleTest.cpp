@@ -212,6 +212,26 @@ TEST(KestruneModule, InstancesCanBeCreatedFromSeveralThreadsAtOnce)
   dlclose(module);
 }
 
+TEST(KestruneModule, ProcessingAndHostRequestsFromTwoThreadsDoNotInterfere)
+{
+  Instance fx;
+  ASSERT_TRUE(fx.Loaded());
+  AEffect* e = fx.Host().Effect();
+  std::thread audio([e] {
+    AudioBuffers<float> in(2, 256, 0.25f), out(2, 256);
+    for (int i = 0; i < 300; ++i) e->processReplacing(e, in.Pointers(), out.Pointers(), 256);
+  });
+  for (int i = 0; i < 300; ++i)
+  {
+    e->setParameter(e, i % 6, (i % 10) / 10.f);
+    void* chunk = nullptr;
+    const intptr_t size = e->dispatcher(e, effGetChunk, 1, 0, &chunk, 0.f);
+    EXPECT_EQ(size, 56);
+    EXPECT_EQ(e->dispatcher(e, effSetChunk, 1, size, chunk, 0.f), 1);
+  }
+  audio.join();
+}
+
 // ---- Effect record and dispatcher ----
 
 class KestruneDispatch : public ::testing::Test
