@@ -77,7 +77,6 @@ inline bool withSolidPen(LICE_pixel colour, float alpha, int mode, Draw&& draw)
 struct Box
 {
   int l, t, r, b;
-  bool contains(int x, int y) const { return x >= l && x <= r && y >= t && y <= b; }
   bool empty() const { return l > r || t > b; }
 };
 

@@ -3,9 +3,11 @@
 #include <cmath>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "rasterizer/lice_circle.h"
 #include "rasterizer/lice_glyph.h"
+#include "rasterizer/lice_polygon.h"
 #include "rasterizer/lice_shapes.h"
 #include "tests/rasterizer/guarded_bitmap.h"
 #include "tests/rasterizer/primitive_test_util.h"
@@ -216,4 +218,23 @@ TEST(LICE_DrawGlyph, MaskIsClippedAtTheBitmapEdges)
   EXPECT_EQ(0x40404040u, bm.px(0, 0));
   EXPECT_EQ(kWhite, bm.px(2, 2));
   EXPECT_TRUE(bm.guardIntact());
+}
+
+// ---- orientation ------------------------------------------------------------------------------
+
+TEST(PrimitivesOnFlippedBitmaps, DrawTheSamePictureTopDown)
+{
+  // Arcs in particular: angle 0 still points to the top of the picture.
+  GuardedBitmap up(24, 20), flipped(24, 20, true);
+  for (GuardedBitmap* bm : {&up, &flipped})
+  {
+    LICE_Arc(bm, 8.0f, 8.0f, 6.0f, 0.3f, 2.0f, kWhite, 0.75f, 0, true);
+    LICE_Arc(bm, 15.0f, 10.0f, 3.0f, -1.0f, 1.0f, 0xFF00FF00u, 1.0f, 0, false);
+    LICE_FillCircle(bm, 16.0f, 12.0f, 4.3f, 0x80FF0000u, 0.5f, 0, true);
+    LICE_RoundRect(bm, 1.0f, 2.0f, 20.0f, 15.0f, 5, 0xFF0000FFu, 1.0f, 1, false);
+    LICE_FillConvexPolygon(bm, std::vector<int>{3, 9, 5}.data(), std::vector<int>{15, 17, 19}.data(), 3, kWhite, 1.0f, 0);
+  }
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 24; ++x) ASSERT_EQ(up.px(x, y), flipped.px(x, y)) << x << "," << y;
+  EXPECT_TRUE(flipped.guardIntact());
 }
