@@ -26,9 +26,9 @@ void ReferenceKest<Kind>::Calc(double fs, double h, double l, double o) {
   double num[n + 1];
   double den[n + 1];
   for (int p = 0; p <= n; ++p) {
-    num[p] = 0.0;
+    num[p] = -0.0;
     for (int j = 0; j < Kind::kNumTerms; ++j) num[p] += Kind::kNum[j][p] * tn[j];
-    den[p] = 0.0;
+    den[p] = -0.0;
     for (int j = 0; j < Kind::kDenTerms; ++j) den[p] += Kind::kDen[j][p] * td[j];
   }
   double power = 1.0;
@@ -38,8 +38,8 @@ void ReferenceKest<Kind>::Calc(double fs, double h, double l, double o) {
     power *= 2.0 * fs;
   }
   for (int k = 0; k <= n; ++k) {
-    s_.a[k] = 0.0;
-    s_.b[k] = 0.0;
+    s_.a[k] = -0.0;
+    s_.b[k] = -0.0;
     for (int p = 0; p <= n; ++p) {
       s_.a[k] += c_[k][p] * den[p];
       s_.b[k] += c_[k][p] * num[p];

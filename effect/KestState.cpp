@@ -4,7 +4,7 @@
 
 template <int Order>
 double KestRun(KestState& s, double in) {
-  const double y = KestRecurse<Order>(s, in);
+  const double y = KestRecurse<Order>(s, s.a, s.b, 1, in);
   if (!KestIsFinite(y)) {
     s.x0 = 0.0;
     s.y0 = 0.0;

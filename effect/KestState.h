@@ -43,27 +43,32 @@ struct KestBilinearMatrix {
 };
 
 // Evaluates the prototype of the filter kind Kind at the knob values (h, l, o) and maps it
-// through s = 2 fs (1 - 1/z) / (1 + 1/z), without prewarping, into the coefficients of s. The
-// histories are left alone. Kind provides kOrder, kNumTerms, kDenTerms, the constant tables
-// kNum[term][p] and kDen[term][p] (coefficient of s^p per knob term) and Terms(h, l, o, num, den).
+// through s = 2 fs (1 - 1/z) / (1 + 1/z), without prewarping, into the denominator coefficients
+// a[k * stride] and numerator coefficients b[k * stride], k = 0 .. Kind::kOrder. Always inlined,
+// so that a caller built for a wider instruction set runs it with that set. Kind provides kOrder,
+// kNumTerms, kDenTerms, the constant tables kNum[term][p] and kDen[term][p] (coefficient of s^p
+// per knob term) and Terms(h, l, o, num, den).
 template <class Kind, class T>
-inline void KestCalc(KestStateOf<T>& s, double fs, T h, T l, T o) {
+__attribute__((always_inline)) inline void KestCalc(double fs, T h, T l, T o, T* a, T* b,
+                                                    int stride) {
   constexpr int kOrder = Kind::kOrder;
   static constexpr KestBilinearMatrix<kOrder> kMatrix;
   T tn[Kind::kNumTerms];
   T td[Kind::kDenTerms];
   Kind::Terms(h, l, o, tn, td);
-  // Absent terms are skipped: adding their zero products would not change a single bit.
+  // Absent terms are skipped: adding their zero products would not change a single bit. Sums
+  // start from -0, which leaves the first addend exactly as it is, so that addition costs nothing.
+  const T start = T{} - 0.0;
   T num[kOrder + 1];
   T den[kOrder + 1];
 #pragma GCC unroll 8
   for (int p = 0; p <= kOrder; ++p) {
-    num[p] = T{};
+    num[p] = start;
 #pragma GCC unroll 16
     for (int j = 0; j < Kind::kNumTerms; ++j) {
       if (Kind::kNum[j][p] != 0.0) num[p] += Kind::kNum[j][p] * tn[j];
     }
-    den[p] = T{};
+    den[p] = start;
 #pragma GCC unroll 16
     for (int j = 0; j < Kind::kDenTerms; ++j) {
       if (Kind::kDen[j][p] != 0.0) den[p] += Kind::kDen[j][p] * td[j];
@@ -79,20 +84,21 @@ inline void KestCalc(KestStateOf<T>& s, double fs, T h, T l, T o) {
   }
 #pragma GCC unroll 8
   for (int k = 0; k <= kOrder; ++k) {
-    T a = T{};
-    T b = T{};
+    T sumA = start;
+    T sumB = start;
 #pragma GCC unroll 8
     for (int p = 0; p <= kOrder; ++p) {
-      a += kMatrix.c[k][p] * den[p];
-      b += kMatrix.c[k][p] * num[p];
+      sumA += kMatrix.c[k][p] * den[p];
+      sumB += kMatrix.c[k][p] * num[p];
     }
-    s.a[k] = a;
-    s.b[k] = b;
+    a[k * stride] = sumA;
+    b[k * stride] = sumB;
   }
 }
 
-// Stores the input sample (after the input gain) in x0 and returns the recursion output y for it,
-// before saturation; the histories are not shifted yet (see KestShift).
+// Stores the input sample (after the input gain) in x0 and returns the recursion output y for it
+// with the coefficients a[k * stride] and b[k * stride], before saturation; the histories are not
+// shifted yet (see KestShift).
 //
 // The prototype's numerator has no constant term, so b[0] + ... + b[Order] is zero and B(z) holds
 // the factor (1 - 1/z). Applying the running sums of b to input differences keeps that zero exact:
@@ -100,18 +106,18 @@ inline void KestCalc(KestStateOf<T>& s, double fs, T h, T l, T o) {
 // products of b would leave a DC offset that the poles near z = 1 amplify. The feedback terms are
 // summed oldest first, so the newest output enters the sum last.
 template <int Order, class T>
-inline T KestRecurse(KestStateOf<T>& s, T in) {
+inline T KestRecurse(KestStateOf<T>& s, const T* a, const T* b, int stride, T in) {
   s.x0 = in * kKestInputGain;
-  T sumB = s.b[0];
+  T sumB = b[0];
   T acc = sumB * (s.x0 - s.x[0]);
 #pragma GCC unroll 8
   for (int k = 1; k < Order; ++k) {
-    sumB += s.b[k];
+    sumB += b[k * stride];
     acc += sumB * (s.x[k - 1] - s.x[k]);
   }
 #pragma GCC unroll 8
-  for (int k = Order; k > 0; --k) acc -= s.a[k] * s.y[k - 1];
-  return acc / s.a[0];
+  for (int k = Order; k > 0; --k) acc -= a[k * stride] * s.y[k - 1];
+  return acc / a[0];
 }
 
 // Records y as the latest output and shifts both histories by one place.

@@ -46,27 +46,42 @@ void ToneChain::Process(const double* inL, const double* inR, double* outL, doub
     poleRate_ = sampleRate;
     settled_ = false;
   }
+  const int framesPerCalc = KestLanes::FramesPerCalc();
   double filtered[KestLanes::kFilters];
+  // Frames whose coefficients are computed but not yet current in the filters.
+  int waiting = 0;
   for (int n = 0; n < nFrames; ++n) {
-    if (!settled_) {
-      const double hBefore = hi_.z, lBefore = lo_.z, oBefore = out_.z;
-      double h[KestLanes::kFilters], l[KestLanes::kFilters], o[KestLanes::kFilters];
-      StepSmoothers(h, l, o);
-      bool same = sampleRate == calcRate_;
-      for (int i = 0; i < KestLanes::kFilters; ++i) {
-        same = same && h[i] == calcH_[i] && l[i] == calcL_[i] && o[i] == calcO_[i];
+    if (waiting > 0) {
+      filters_.NextFrame();
+      --waiting;
+    } else if (!settled_) {
+      // Smoothed values of up to framesPerCalc frames, stopping after a frame that leaves the
+      // smoothers where they were: a step that changes nothing will never change anything.
+      double h[4 * 4], l[4 * 4], o[4 * 4];
+      int frames = 0;
+      bool still = false;
+      while (!still && frames < framesPerCalc && n + frames < nFrames) {
+        const double hBefore = hi_.z, lBefore = lo_.z, oBefore = out_.z;
+        StepSmoothers(h + 4 * frames, l + 4 * frames, o + 4 * frames);
+        still = hi_.z == hBefore && lo_.z == lBefore && out_.z == oBefore;
+        ++frames;
+      }
+      bool same = frames == 1 && sampleRate == calcRate_;
+      for (int i = 0; same && i < KestLanes::kFilters; ++i) {
+        same = h[i] == calcH_[i] && l[i] == calcL_[i] && o[i] == calcO_[i];
       }
       if (!same) {
-        filters_.Calc(sampleRate, h, l, o);
+        filters_.CalcFrames(sampleRate, frames, h, l, o);
+        const int last = 4 * (frames - 1);
         for (int i = 0; i < KestLanes::kFilters; ++i) {
-          calcH_[i] = h[i];
-          calcL_[i] = l[i];
-          calcO_[i] = o[i];
+          calcH_[i] = h[last + i];
+          calcL_[i] = l[last + i];
+          calcO_[i] = o[last + i];
         }
         calcRate_ = sampleRate;
       }
-      // A step that leaves a smoother unchanged leaves it unchanged for good.
-      settled_ = hi_.z == hBefore && lo_.z == lBefore && out_.z == oBefore;
+      waiting = frames - 1;
+      settled_ = still;
     }
     const double left = inL[n];
     const double right = inR[n];

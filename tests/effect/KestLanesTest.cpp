@@ -48,6 +48,38 @@ TEST(KestLanes, EveryLaneIsBitIdenticalToItsFilterObject) {
   }
 }
 
+TEST(KestLanes, FramesComputedTogetherMatchFramesComputedOneByOne) {
+  std::mt19937 rng(22);
+  std::uniform_real_distribution<double> knob(0.0, 1.0);
+  for (int frames = 1; frames <= KestLanes::FramesPerCalc(); ++frames) {
+    KestLanes lanes;
+    KestF firstL, firstR;
+    KestB secondL, secondR;
+    for (int call = 0; call < 50; ++call) {
+      double h[16], l[16], o[16];
+      for (int i = 0; i < 16; ++i) h[i] = knob(rng), l[i] = knob(rng), o[i] = knob(rng);
+      lanes.CalcFrames(48000, frames, h, l, o);
+      for (int f = 0; f < frames; ++f) {
+        if (f > 0) lanes.NextFrame();
+        firstL.Calc(48000, h[4 * f], l[4 * f], o[4 * f]);
+        firstR.Calc(48000, h[4 * f + 1], l[4 * f + 1], o[4 * f + 1]);
+        secondL.Calc(48000, h[4 * f + 2], l[4 * f + 2], o[4 * f + 2]);
+        secondR.Calc(48000, h[4 * f + 3], l[4 * f + 3], o[4 * f + 3]);
+        double out[4];
+        lanes.Process(0.3, -0.2, out);
+        firstL.Process(0.3);
+        firstR.Process(-0.2);
+        secondL.Process(0.3);
+        secondR.Process(-0.2);
+        ASSERT_TRUE(SameBits(lanes.State(KestLanes::kFirstLeft), firstL.State())) << frames;
+        ASSERT_TRUE(SameBits(lanes.State(KestLanes::kFirstRight), firstR.State())) << frames;
+        ASSERT_TRUE(SameBits(lanes.State(KestLanes::kSecondLeft), secondL.State())) << frames;
+        ASSERT_TRUE(SameBits(lanes.State(KestLanes::kSecondRight), secondR.State())) << frames;
+      }
+    }
+  }
+}
+
 // A target of exactly 0 is the exception: the state then decays geometrically through the whole
 // exponent range, which takes minutes.
 TEST(KestSmoother, SettlesOnAFixedPointAndStaysThere) {
