@@ -168,25 +168,22 @@ void walkedLine(const LICE_BitmapRows& rows, int x1, int y1, int x2, int y2, con
   majA += majStep;
   majB -= majStep;
   int e = slope;
-  if (length > 2)
+  for (int i = 1; i < pairs; ++i)
   {
-    for (int i = 1; i < pairs; ++i)
+    const int f = e >> 8;
+    put(majA, minA, weigh(255 - f));
+    put(majA, minA + minStep, weigh(f));
+    put(majB, minB, weigh(255 - f));
+    put(majB, minB - minStep, weigh(f));
+    e += slope;
+    if (e >= 0x10000)
     {
-      const int f = e >> 8;
-      put(majA, minA, weigh(255 - f));
-      put(majA, minA + minStep, weigh(f));
-      put(majB, minB, weigh(255 - f));
-      put(majB, minB - minStep, weigh(f));
-      e += slope;
-      if (e >= 0x10000)
-      {
-        minA += minStep;
-        minB -= minStep;
-        e -= 0x10000;
-      }
-      majA += majStep;
-      majB -= majStep;
+      minA += minStep;
+      minB -= minStep;
+      e -= 0x10000;
     }
+    majA += majStep;
+    majB -= majStep;
   }
   if (!(length & 1))
   {
