@@ -194,6 +194,12 @@ int main(int argc, char** argv) {
                       "ChainSilenceAfterNoiseFast", "ChainNoiseFast");
   reporter.PrintRatio("reference, silence after noise / noise", "ChainSilenceAfterNoiseReference",
                       "ChainNoiseReference");
+  reporter.PrintRatio("effect processReplacing, knobs moving / reference (<= 0.25)", "EffectMoving",
+                      "ChainMovingReference");
+  reporter.PrintRatio("effect processReplacing, at rest / reference (<= 0.10)", "EffectAtRest",
+                      "ReferenceAtRestFromFloat");
+  reporter.PrintRatio("effect processReplacing, silence after noise / noise (<= 1)",
+                      "EffectSilenceAfterNoise", "EffectNoise");
   benchmark::Shutdown();
   return 0;
 }
