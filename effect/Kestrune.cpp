@@ -1,7 +1,5 @@
 #include "effect/Kestrune.h"
 
-#include <cmath>
-
 namespace {
 
 constexpr int kNumPrograms = 1;
@@ -12,8 +10,8 @@ constexpr int FourCC(char a, char b, char c, char d)
   return (a << 24) | (b << 16) | (c << 8) | d;
 }
 
-// Switch positions are 0 and 1. Stored state can carry anything, not-a-number included; whatever
-// is not at least 1 reads as the first position rather than as an undefined conversion.
+// Switch positions are 0 and 1; whatever is not at least 1 reads as the first position, so no
+// stored or automated value can make the conversion to an integer undefined.
 int SwitchPosition(double plain)
 {
   return plain >= 1.0 ? 1 : 0;
@@ -46,25 +44,16 @@ void Kestrune::Reset()
 void Kestrune::OnParamChange(int paramIdx)
 {
   WDL_MutexLock lock(GetMutex());
-  // Not-a-number or infinite values (only reachable through malformed stored state) would stay
-  // in the smoothers for good; the previous target is kept instead.
-  auto plain = [this](int idx, double* pValue) {
-    double v = GetParam(idx)->Value();
-    if (!std::isfinite(v)) return false;
-    *pValue = v;
-    return true;
-  };
-  double v;
   switch (paramIdx)
   {
     case kHi:
-      if (plain(kHi, &v)) mChain.SetHiTarget(v);
+      mChain.SetHiTarget(GetParam(kHi)->Value());
       [[fallthrough]];
     case kLo:
-      if (plain(kLo, &v)) mChain.SetLoTarget(v);
+      mChain.SetLoTarget(GetParam(kLo)->Value());
       [[fallthrough]];
     case kOut:
-      if (plain(kOut, &v)) mChain.SetOutTarget(v);
+      mChain.SetOutTarget(GetParam(kOut)->Value());
       break;
     default:
       break;

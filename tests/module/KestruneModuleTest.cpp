@@ -499,6 +499,21 @@ TEST(KestruneSound, MonoHostHearsWhatTheLeftChannelOfAStereoHostHears)
   EXPECT_EQ(out, reference.left);
 }
 
+TEST(KestruneSound, NotANumberInStoredStateReadsAsTheMinimumAndKeepsTheSoundFinite)
+{
+  Instance fx;
+  ASSERT_TRUE(fx.Loaded());
+  const double nan = std::nan("");
+  const double values[6] = {0.8, nan, nan, 0.0, 0.5, nan};
+  fx.Host().Dispatch(effSetChunk, 1, sizeof(values), const_cast<double*>(values));
+  EXPECT_EQ(fx.Host().GetParameter(kCircuit), 0.f);
+  EXPECT_EQ(fx.Host().GetParameter(kHi), 0.f);
+  EXPECT_EQ(fx.Host().GetParameter(kBypass), 0.f);
+  const Stereo out = fx.Run(Pair(4000, 0.5));
+  EXPECT_TRUE(std::all_of(out.left.begin(), out.left.end(), [](double v) { return std::isfinite(v); }));
+  EXPECT_GT(PeakOf(out.left, 3000, 4000), 0.0);
+}
+
 TEST(KestruneSound, FadesInOverTheFirstSecondAfterCreation)
 {
   Instance fx;
