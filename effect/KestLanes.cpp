@@ -3,9 +3,10 @@
 KestLanes::KestLanes() : first_(), second_(), coefficients_() {}
 
 int KestLanes::FramesPerCalc() {
-  static const int frames = __builtin_cpu_supports("avx512f") ? 4
-                            : __builtin_cpu_supports("avx")   ? 2
-                                                              : 1;
+  static const int frames = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") ? 4 : __builtin_cpu_supports("avx") ? 2 : 1;
+  }();
   return frames;
 }
 
