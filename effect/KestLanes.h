@@ -36,9 +36,10 @@ public:
   void NextFrame() { ++frame_; }
 
   // Runs one frame: left through both left filters, right through both right filters. Writes the
-  // four outputs in filter order; a filter whose recursion output is not finite starts afresh and
-  // yields 0, as KestF and KestB do.
-  inline void Process(double left, double right, double* out);
+  // left and right outputs of circuit (0: first, 1: second) to out[0] and out[1]; for any other
+  // circuit nothing is written, and the outputs nobody hears are not saturated. A filter whose
+  // recursion output is not finite starts afresh and yields 0, as KestF and KestB do.
+  inline void Process(double left, double right, int circuit, double* out);
 
   // A copy of filter i's state, with its current coefficients.
   KestState State(int filter) const;
@@ -77,7 +78,7 @@ inline void KestLanes::Calc(double fs, const double* h, const double* l, const d
   frame_ = 0;
 }
 
-inline void KestLanes::Process(double left, double right, double* out) {
+inline void KestLanes::Process(double left, double right, int circuit, double* out) {
   const Pair in = {left, right};
   const Pair yFirst =
       KestRecurse<KestF::kOrder>(first_, &coefficients_[kFirstA][0][frame_],
@@ -91,17 +92,15 @@ inline void KestLanes::Process(double left, double right, double* out) {
   KestShift(first_, yFirst);
   KestShift(second_, ySecond);
   const PairMask allOk = firstOk & secondOk;
-  if (allOk[0] && allOk[1]) {
-    out[kFirstLeft] = KestSaturate(yFirst[0]);
-    out[kFirstRight] = KestSaturate(yFirst[1]);
-    out[kSecondLeft] = KestSaturate(ySecond[0]);
-    out[kSecondRight] = KestSaturate(ySecond[1]);
-    return;
+  if (!(allOk[0] && allOk[1])) {
+    for (int lane = 0; lane < 2; ++lane) {
+      if (!firstOk[lane]) ClearLane(first_, lane);
+      if (!secondOk[lane]) ClearLane(second_, lane);
+    }
   }
-  for (int lane = 0; lane < 2; ++lane) {
-    out[kFirstLeft + lane] = firstOk[lane] ? KestSaturate(yFirst[lane]) : 0.0;
-    out[kSecondLeft + lane] = secondOk[lane] ? KestSaturate(ySecond[lane]) : 0.0;
-    if (!firstOk[lane]) ClearLane(first_, lane);
-    if (!secondOk[lane]) ClearLane(second_, lane);
-  }
+  if (circuit != 0 && circuit != 1) return;
+  const Pair y = circuit == 0 ? yFirst : ySecond;
+  const PairMask ok = circuit == 0 ? firstOk : secondOk;
+  out[0] = ok[0] ? KestSaturate(y[0]) : 0.0;
+  out[1] = ok[1] ? KestSaturate(y[1]) : 0.0;
 }

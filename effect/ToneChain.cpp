@@ -47,7 +47,6 @@ void ToneChain::Process(const double* inL, const double* inR, double* outL, doub
     settled_ = false;
   }
   const int framesPerCalc = KestLanes::FramesPerCalc();
-  double filtered[KestLanes::kFilters];
   // Frames whose coefficients are computed but not yet current in the filters.
   int waiting = 0;
   for (int n = 0; n < nFrames; ++n) {
@@ -85,13 +84,11 @@ void ToneChain::Process(const double* inL, const double* inR, double* outL, doub
     }
     const double left = inL[n];
     const double right = inR[n];
-    filters_.Process(left, right, filtered);
-    if (circuit == 0) {
-      heldL_ = filtered[KestLanes::kFirstLeft];
-      heldR_ = filtered[KestLanes::kFirstRight];
-    } else if (circuit == 1) {
-      heldL_ = filtered[KestLanes::kSecondLeft];
-      heldR_ = filtered[KestLanes::kSecondRight];
+    double heard[2];
+    filters_.Process(left, right, circuit, heard);
+    if (circuit == 0 || circuit == 1) {
+      heldL_ = heard[0];
+      heldR_ = heard[1];
     }
     if (bypass == 1) {
       outL[n] = left;
