@@ -40,7 +40,7 @@ __attribute__((always_inline)) inline void KestLanes::CalcWide(double fs, int fr
       oB[2 * f + c] = o[from + kSecondLeft + c];
     }
   }
-  constexpr int stride = kMaxFrames / kFrames;
+  constexpr int stride = kMaxFramesPerCalc / kFrames;
   KestCalc<KestF, Wide>(fs, hF, lF, oF, reinterpret_cast<Wide*>(&coefficients_[kFirstA][0][0]),
                         reinterpret_cast<Wide*>(&coefficients_[kFirstB][0][0]), stride);
   KestCalc<KestB, Wide>(fs, hB, lB, oB, reinterpret_cast<Wide*>(&coefficients_[kSecondA][0][0]),

@@ -20,7 +20,8 @@ public:
   KestLanes();
 
   // Largest number of consecutive frames whose coefficients CalcFrames computes at once: 4 or 2
-  // where the processor has the vector width for it, otherwise 1.
+  // where the processor has the vector width for it, otherwise 1; never above kMaxFramesPerCalc.
+  static constexpr int kMaxFramesPerCalc = 4;
   static int FramesPerCalc();
 
   // Recomputes the coefficients of every filter i from (h[i], l[i], o[i]) at sample rate fs, as
@@ -47,7 +48,6 @@ public:
 private:
   typedef double Pair __attribute__((vector_size(16)));
   typedef long long PairMask __attribute__((vector_size(16)));
-  static constexpr int kMaxFrames = 4;
   // Rows of the coefficient store.
   enum Row { kFirstA, kFirstB, kSecondA, kSecondB, kRows };
 
@@ -62,30 +62,30 @@ private:
   KestStateOf<Pair> second_;
   // Coefficients by row, coefficient index and frame, so that the frames of one coefficient sit
   // side by side as one wide vector.
-  alignas(64) Pair coefficients_[kRows][7][kMaxFrames];
+  alignas(64) Pair coefficients_[kRows][7][kMaxFramesPerCalc];
   // Frame of coefficients_ in use.
   int frame_ = 0;
 };
 
 inline void KestLanes::Calc(double fs, const double* h, const double* l, const double* o) {
+  constexpr int kStride = kMaxFramesPerCalc;
   KestCalc<KestF, Pair>(fs, Pair{h[kFirstLeft], h[kFirstRight]},
                         Pair{l[kFirstLeft], l[kFirstRight]}, Pair{o[kFirstLeft], o[kFirstRight]},
-                        &coefficients_[kFirstA][0][0], &coefficients_[kFirstB][0][0], kMaxFrames);
+                        &coefficients_[kFirstA][0][0], &coefficients_[kFirstB][0][0], kStride);
   KestCalc<KestB, Pair>(fs, Pair{h[kSecondLeft], h[kSecondRight]},
                         Pair{l[kSecondLeft], l[kSecondRight]},
                         Pair{o[kSecondLeft], o[kSecondRight]}, &coefficients_[kSecondA][0][0],
-                        &coefficients_[kSecondB][0][0], kMaxFrames);
+                        &coefficients_[kSecondB][0][0], kStride);
   frame_ = 0;
 }
 
 inline void KestLanes::Process(double left, double right, int circuit, double* out) {
   const Pair in = {left, right};
-  const Pair yFirst =
-      KestRecurse<KestF::kOrder>(first_, &coefficients_[kFirstA][0][frame_],
-                                 &coefficients_[kFirstB][0][frame_], kMaxFrames, in);
-  const Pair ySecond =
-      KestRecurse<KestB::kOrder>(second_, &coefficients_[kSecondA][0][frame_],
-                                 &coefficients_[kSecondB][0][frame_], kMaxFrames, in);
+  constexpr int kStride = kMaxFramesPerCalc;
+  const Pair yFirst = KestRecurse<KestF::kOrder>(first_, &coefficients_[kFirstA][0][frame_],
+                                                 &coefficients_[kFirstB][0][frame_], kStride, in);
+  const Pair ySecond = KestRecurse<KestB::kOrder>(second_, &coefficients_[kSecondA][0][frame_],
+                                                  &coefficients_[kSecondB][0][frame_], kStride, in);
   const Pair limit = {1.7976931348623157e308, 1.7976931348623157e308};
   const PairMask firstOk = (yFirst <= limit) & (-yFirst <= limit);
   const PairMask secondOk = (ySecond <= limit) & (-ySecond <= limit);

@@ -8,7 +8,9 @@
 // mode is restored when the scope ends.
 class ScopedFlushDenormals {
 public:
-  ScopedFlushDenormals() : saved_(_mm_getcsr()) { _mm_setcsr(saved_ | kFlushToZero | kDenormalsAreZero); }
+  ScopedFlushDenormals() : saved_(_mm_getcsr()) {
+    _mm_setcsr(saved_ | kFlushToZero | kDenormalsAreZero);
+  }
   ~ScopedFlushDenormals() { _mm_setcsr(saved_); }
   ScopedFlushDenormals(const ScopedFlushDenormals&) = delete;
   ScopedFlushDenormals& operator=(const ScopedFlushDenormals&) = delete;

@@ -56,7 +56,8 @@ void ToneChain::Process(const double* inL, const double* inR, double* outL, doub
     } else if (!settled_) {
       // Smoothed values of up to framesPerCalc frames, stopping after a frame that leaves the
       // smoothers where they were: a step that changes nothing will never change anything.
-      double h[4 * 4], l[4 * 4], o[4 * 4];
+      constexpr int kValues = KestLanes::kFilters * KestLanes::kMaxFramesPerCalc;
+      double h[kValues], l[kValues], o[kValues];
       int frames = 0;
       bool still = false;
       while (!still && frames < framesPerCalc && n + frames < nFrames) {
