@@ -109,7 +109,8 @@ public:
   // Knob terms: num = (o, o^2, l o, l o^2, h o, h o^2, h l o, h l o^2) and
   // den = (1, o, o^2, l, l o, l o^2, h, h o, h l, h l o, h^2, h^2 o, h^2 l, h^2 l o).
   template <class T>
-  __attribute__((always_inline)) static void Terms(T h, T l, T o, T* num, T* den) {
+  __attribute__((always_inline)) static void Terms(const T& h, const T& l, const T& o, T* num,
+                                                   T* den) {
     const T oo = o * o;
     const T hl = h * l;
     const T hh = h * h;

@@ -50,7 +50,8 @@ public:
 
   // Knob terms: num = (o, l*o, h*o, h*l*o), den = (1, l, h, h*l, h*h, h*h*l).
   template <class T>
-  __attribute__((always_inline)) static void Terms(T h, T l, T o, T* num, T* den) {
+  __attribute__((always_inline)) static void Terms(const T& h, const T& l, const T& o, T* num,
+                                                   T* den) {
     const T hl = h * l;
     const T hh = h * h;
     num[0] = o;

@@ -49,8 +49,8 @@ struct KestBilinearMatrix {
 // kNumTerms, kDenTerms, the constant tables kNum[term][p] and kDen[term][p] (coefficient of s^p
 // per knob term) and Terms(h, l, o, num, den).
 template <class Kind, class T>
-__attribute__((always_inline)) inline void KestCalc(double fs, T h, T l, T o, T* a, T* b,
-                                                    int stride) {
+__attribute__((always_inline)) inline void KestCalc(double fs, const T& h, const T& l,
+                                                    const T& o, T* a, T* b, int stride) {
   constexpr int kOrder = Kind::kOrder;
   static constexpr KestBilinearMatrix<kOrder> kMatrix;
   T tn[Kind::kNumTerms];
