@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -120,7 +121,11 @@ void ChainAtRest(benchmark::State& state, double level) {
 // steady under other load; it is reported as the counter "silence/noise".
 template <class Chain>
 void ChainSilenceVsNoise(benchmark::State& state) {
-  Chain noisy, quiet;
+  // Separate allocations, as separate instances would have: two neighbours on the stack can
+  // share cache sets and disturb each other's timing.
+  const std::unique_ptr<Chain> noisyChain(new Chain), quietChain(new Chain);
+  Chain& noisy = *noisyChain;
+  Chain& quiet = *quietChain;
   for (Chain* chain : {&noisy, &quiet}) {
     chain->SetOutTarget(0.8);
     chain->SetHiTarget(0.6);
