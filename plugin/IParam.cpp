@@ -121,6 +121,9 @@ double IParam::GetNormalized(double nonNormalizedValue) const
     c = mMin;
   else if (mMax < c)
     c = mMax;
+  // A step of 0 lets max equal min; the one value such a range holds reads as its bottom rather
+  // than as 0 / 0.
+  if (mMax == mMin) return 0.0;
   return pow((c - mMin) / (mMax - mMin), 1.0 / mShape);
 }
 

@@ -55,9 +55,10 @@ public:
   // Sets the plain value from a normalised one: shaped, rounded to the step grid unless the type is
   // double, limited at the top only (not-a-number ends at max).
   void SetNormalized(double normalizedValue);
-  // The current value as a normalised number (clamped into 0..1 first).
+  // The current value as a normalised number (clamped into 0..1 first; 0 when max equals min).
   double GetNormalized() const;
-  // Any plain number as a normalised number under this parameter's bounds and shape.
+  // Any plain number as a normalised number under this parameter's bounds and shape (0 when max
+  // equals min).
   double GetNormalized(double nonNormalizedValue) const;
   // Any normalised number as a plain number; no clamping, no rounding.
   double GetNonNormalized(double normalizedValue) const;

@@ -184,6 +184,16 @@ TEST(IParamGetNormalized, ClampsThenUndoesTheShape)
   EXPECT_EQ(0.0, ranged.GetNormalized());
 }
 
+TEST(IParamGetNormalized, ZeroWidthRangeReadsAsTheBottom)
+{
+  IParam param;
+  param.InitDouble("z", 3.0, 3.0, 3.0, 0.0, "", "", 2.0);
+  ASSERT_EQ(param.GetMin(), param.GetMax());
+  EXPECT_EQ(0.0, param.GetNormalized());
+  EXPECT_EQ(0.0, param.GetNormalized(-1.0));
+  EXPECT_EQ(0.0, param.GetNormalized(5.0));
+}
+
 TEST(IParamGetNonNormalized, NeitherClampsNorRounds)
 {
   IParam param;
