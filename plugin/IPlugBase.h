@@ -293,7 +293,8 @@ public:
   bool MakeProgramFXP(ByteChunk* pOut);
   // Builds the bank file of every slot into pOut. False when memory runs out.
   bool MakeBankFXB(ByteChunk* pOut);
-  // Writes the program / bank file. False for an empty name or a file that cannot be opened.
+  // Writes the program / bank file. False for an empty name, a file that cannot be opened or a
+  // write that does not complete.
   bool SaveProgramAsFXP(const WDL_String* pFileName);
   bool SaveBankAsFXB(const WDL_String* pFileName);
   // Loads a program / bank file from memory. False, with no parameter or preset changed, for data

@@ -87,12 +87,14 @@ bool ReadFile(const char* fileName, ByteChunk* pData)
   return !ferror(file.Get());
 }
 
+// Writes data as the whole file. False when it cannot be opened or not every byte reaches it (a
+// full disk shows only when the buffer is flushed).
 bool WriteFile(const char* fileName, const ByteChunk& data)
 {
   ScopedFile file(fileName, "wb");
   if (!file.Get()) return false;
-  fwrite(data.GetBytes(), 1, static_cast<size_t>(data.Size()), file.Get());
-  return true;
+  const size_t size = static_cast<size_t>(data.Size());
+  return fwrite(data.GetBytes(), 1, size, file.Get()) == size && fflush(file.Get()) == 0;
 }
 
 // The state chunk stored at data[offset..offset + size), after its version header when it has one.

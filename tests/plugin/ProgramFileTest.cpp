@@ -120,6 +120,14 @@ TEST(SaveProgramAsFXP, EmptyOrUnwritableNamesFail)
   EXPECT_FALSE(plug.LoadBankFromFXB(&empty));
 }
 
+TEST(SaveProgramAsFXP, AFullDiskFails)
+{
+  KestruneLikePlug plug;
+  WDL_String full("/dev/full");
+  EXPECT_FALSE(plug.SaveProgramAsFXP(&full));
+  EXPECT_FALSE(plug.SaveBankAsFXB(&full));
+}
+
 TEST(ProgramFileNames, LongNamesAreCutTo27Characters)
 {
   KestruneLikePlug plug;
