@@ -30,7 +30,7 @@ __attribute__((always_inline)) inline void KestLanes::CalcWide(double fs, int fr
                                                                const double* o) {
   Wide hF, lF, oF, hB, lB, oB;
   for (int f = 0; f < kFrames; ++f) {
-    const int from = 4 * (f < frames ? f : frames - 1);
+    const int from = kFilters * (f < frames ? f : frames - 1);
     for (int c = 0; c < 2; ++c) {
       hF[2 * f + c] = h[from + kFirstLeft + c];
       lF[2 * f + c] = l[from + kFirstLeft + c];

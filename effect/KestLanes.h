@@ -86,7 +86,7 @@ inline void KestLanes::Process(double left, double right, int circuit, double* o
                                                  &coefficients_[kFirstB][0][frame_], kStride, in);
   const Pair ySecond = KestRecurse<KestB::kOrder>(second_, &coefficients_[kSecondA][0][frame_],
                                                   &coefficients_[kSecondB][0][frame_], kStride, in);
-  const Pair limit = {1.7976931348623157e308, 1.7976931348623157e308};
+  const Pair limit = {DBL_MAX, DBL_MAX};
   const PairMask firstOk = (yFirst <= limit) & (-yFirst <= limit);
   const PairMask secondOk = (ySecond <= limit) & (-ySecond <= limit);
   KestShift(first_, yFirst);

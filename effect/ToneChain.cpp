@@ -62,7 +62,8 @@ void ToneChain::Process(const double* inL, const double* inR, double* outL, doub
       bool still = false;
       while (!still && frames < framesPerCalc && n + frames < nFrames) {
         const double hBefore = hi_.z, lBefore = lo_.z, oBefore = out_.z;
-        StepSmoothers(h + 4 * frames, l + 4 * frames, o + 4 * frames);
+        const int at = KestLanes::kFilters * frames;
+        StepSmoothers(h + at, l + at, o + at);
         still = hi_.z == hBefore && lo_.z == lBefore && out_.z == oBefore;
         ++frames;
       }
@@ -72,7 +73,7 @@ void ToneChain::Process(const double* inL, const double* inR, double* outL, doub
       }
       if (!same) {
         filters_.CalcFrames(sampleRate, frames, h, l, o);
-        const int last = 4 * (frames - 1);
+        const int last = KestLanes::kFilters * (frames - 1);
         for (int i = 0; i < KestLanes::kFilters; ++i) {
           calcH_[i] = h[last + i];
           calcL_[i] = l[last + i];
