@@ -12,13 +12,18 @@
 
 namespace lice_pen
 {
-// Formula class F with the colour's four channels; the weight varies per pixel.
+// Formula class F with the colour's four channels; the weight varies per pixel. Anti-aliased
+// edges hand out weights that round to 0; those pixels are skipped, because HSVAdjust is not
+// the identity at weight 0.
 template <class F>
 struct Formula
 {
   int r, g, b, a;
   explicit Formula(LICE_pixel c) : r(int(LICE_GETR(c))), g(int(LICE_GETG(c))), b(int(LICE_GETB(c))), a(int(LICE_GETA(c))) {}
-  inline void operator()(LICE_pixel* p, int w) const { F::doPix(reinterpret_cast<LICE_pixel_chan*>(p), r, g, b, a, w); }
+  inline void operator()(LICE_pixel* p, int w) const
+  {
+    if (w > 0) F::doPix(reinterpret_cast<LICE_pixel_chan*>(p), r, g, b, a, w);
+  }
 };
 
 // One of the fast whole-pixel mixers; its weight is fixed, so the argument is ignored.
@@ -130,7 +135,7 @@ inline void plot(const LICE_BitmapRows& rows, const Box& box, long long x, long 
 }
 
 // An 8-bit coverage mask (w x h, rows w bytes apart) at (x, y), each mask value m scaling the
-// weight to ia * m / 255, clipped to box. Zero coverage leaves pixels alone.
+// weight to ia * m / 255, clipped to box.
 template <class Pen>
 inline void mask(const LICE_BitmapRows& rows, const Box& box, long long x, long long y, const LICE_pixel_chan* alphas,
                  int w, int h, const Pen& pen, int ia)
@@ -143,7 +148,7 @@ inline void mask(const LICE_BitmapRows& rows, const Box& box, long long x, long 
     const LICE_pixel_chan* m = alphas + j * w;
     LICE_pixel* p = rows.at(int(x + i0), int(y + j));
     for (long long i = i0; i <= i1; ++i, ++p)
-      if (m[i]) pen(p, (ia * m[i]) / 255);
+      pen(p, (ia * m[i]) / 255);
   }
 }
 } // namespace lice_pen

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "rasterizer/lice_circle.h"
+#include "rasterizer/lice_combine.h"
 #include "rasterizer/lice_glyph.h"
+#include "rasterizer/lice_line.h"
 #include "rasterizer/lice_polygon.h"
 #include "rasterizer/lice_shapes.h"
 #include "tests/rasterizer/guarded_bitmap.h"
@@ -237,4 +239,31 @@ TEST(PrimitivesOnFlippedBitmaps, DrawTheSamePictureTopDown)
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x < 24; ++x) ASSERT_EQ(up.px(x, y), flipped.px(x, y)) << x << "," << y;
   EXPECT_TRUE(flipped.guardIntact());
+}
+
+// ---- anti-aliased edges -----------------------------------------------------------------------
+
+TEST(AntiAliasedPrimitives, PixelsOfZeroCoverageAreLeftAlone)
+{
+  // HSVAdjust is the one formula that changes a pixel at weight 0 (its alpha becomes the colour's,
+  // here 0), so it shows every pixel a primitive hands to the formula. The reference is the same
+  // shape in Copy of white over black, which paints exactly the pixels of positive weight.
+  // Line (0,0)-(8,4): e returns to 0 after the first minor step, so one neighbour gets f = 0;
+  // the row y = 2 of the float line and the radius-5 circle (3-4-5) hit whole pixels exactly.
+  auto draw = [](LICE_IBitmap* bm, LICE_pixel colour, int mode) {
+    LICE_Line(bm, 1, 1, 9, 5, colour, 1.0f, mode, true);
+    LICE_FLine(bm, 12.0f, 2.0f, 18.0f, 2.0f, colour, 1.0f, mode, true);
+    LICE_Circle(bm, 10.0f, 14.0f, 5.0f, colour, 1.0f, mode, true);
+  };
+  GuardedBitmap copy(22, 22), hsv(22, 22);
+  for (int y = 0; y < 22; ++y)
+    for (int x = 0; x < 22; ++x) hsv.px(x, y) = 0xFF336699u;
+  draw(&copy, kWhite, LICE_BLIT_MODE_COPY);
+  draw(&hsv, 0x00808080u, LICE_BLIT_MODE_HSVADJ);
+  PixelSet touched;
+  for (int y = 0; y < 22; ++y)
+    for (int x = 0; x < 22; ++x)
+      if (LICE_GETA(hsv.px(x, y)) != 0xFF) touched.insert({x, y});
+  EXPECT_EQ(Painted(copy), touched);
+  EXPECT_TRUE(hsv.guardIntact());
 }
