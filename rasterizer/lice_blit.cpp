@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "rasterizer/lice_blit_loops.h"
+#include "rasterizer/lice_deltawalk.h"
 
 namespace
 {
@@ -80,6 +81,17 @@ void scaleCopyNearest(LICE_DestRect d, LICE_SourceRegion s, int64_t ix0, int64_t
       if (uint64_t(sx) < uint64_t(s.W)) Mixer::doPix(dr + x, Mixer::prepare(sr[sx]));
     }
   }
+}
+
+// A negative destination size walks the source backwards: the rectangle is turned round so that
+// its size is positive and the source runs from its other end the other way.
+void mirrorNegative(int64_t& dpos, int64_t& dsize, double& spos, double& ssize)
+{
+  if (dsize >= 0) return;
+  dpos += dsize;
+  dsize = -dsize;
+  spos += ssize;
+  ssize = -ssize;
 }
 
 bool allFinite(std::initializer_list<double> vs)
@@ -201,20 +213,8 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   const LICE_BitmapRows d(dest), s(src);
   double sx = srcx, sy = srcy, sw = srcw, sh = srch;
   int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
-  if (dw < 0)
-  {
-    dx += dw;
-    dw = -dw;
-    sx += sw;
-    sw = -sw;
-  }
-  if (dh < 0)
-  {
-    dy += dh;
-    dh = -dh;
-    sy += sh;
-    sh = -sh;
-  }
+  mirrorNegative(dx, dw, sx, sw);
+  mirrorNegative(dy, dh, sy, sh);
   const double xadv = float(sw) / float(dw), yadv = float(sh) / float(dh);
   if (dx < 0)
   {
@@ -322,32 +322,12 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   if (!dest || !src || dstw == 0 || dsth == 0) return;
   if (!allFinite({srcx, srcy, srcw, srch, angle, rotxcent, rotycent})) return;
   const LICE_BitmapRows d(dest), s(src);
-
-  double left = 0, top = 0, right = s.width, bottom = s.height;
-  if (cliptosourcerect)
-  {
-    left = std::max<double>(srcx, 0);
-    top = std::max<double>(srcy, 0);
-    right = std::min<double>(double(srcx) + srcw, s.width);
-    bottom = std::min<double>(double(srcy) + srch, s.height);
-  }
+  const lice_detail::SourceBox box = lice_detail::walkSourceBox(s, cliptosourcerect, srcx, srcy, srcw, srch);
 
   double sx = srcx, sy = srcy, sw = srcw, sh = srch;
   int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
-  if (dw < 0)
-  {
-    dx += dw;
-    dw = -dw;
-    sx += sw;
-    sw = -sw;
-  }
-  if (dh < 0)
-  {
-    dy += dh;
-    dh = -dh;
-    sy += sh;
-    sh = -sh;
-  }
+  mirrorNegative(dx, dw, sx, sw);
+  mirrorNegative(dy, dh, sy, sh);
 
   const double c = std::cos(double(angle)), sn = std::sin(double(angle));
   const double xsc = sw / double(dw), ysc = sh / double(dh);
@@ -355,48 +335,9 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   sx -= 0.5 * ((double(dw) * dsdx + double(dh) * dsdy) - sw) - rotxcent;
   sy -= 0.5 * ((double(dh) * dtdy - double(dw) * dtdx) - sh) - rotycent;
 
-  if (dx < 0)
-  {
-    sx -= double(dx) * dsdx;
-    sy += double(dx) * dtdx;
-    dw += dx;
-    dx = 0;
-  }
-  if (dy < 0)
-  {
-    sy -= double(dy) * dtdy;
-    sx -= double(dy) * dsdy;
-    dh += dy;
-    dy = 0;
-  }
-  if (dw <= 0 || dh <= 0 || dx >= d.width || dy >= d.height) return;
-  dw = std::min<int64_t>(dw, d.width - dx);
-  dh = std::min<int64_t>(dh, d.height - dy);
-
-  // The region never reaches outside the source bitmap, whatever the clip box says.
-  const int64_t L = std::max<int64_t>(0, toIntRange(left)), T = std::max<int64_t>(0, toIntRange(top));
-  const int64_t W = std::min<int64_t>(toIntRange(right), s.width) - L;
-  const int64_t H = std::min<int64_t>(toIntRange(bottom), s.height) - T;
-  if (W <= 0 || H <= 0 || !d.usable() || !s.usable()) return;
-
-  const int ia = LICE_OpacityWeight(alpha);
-  if (ia == 0) return;
-  _LICE_Template_Blit3::DoPix doPix = nullptr;
-  if (!LICE_DispatchImageMode(mode, ia, [&](auto cls) { doPix = &decltype(cls)::doPix; })) return;
-
-  const LICE_DestRect dr{d.at(int(dx), int(dy)), d.down(), int(dw), int(dh)};
-  const LICE_SourceRegion reg{s.at(int(L), int(T)), s.down(), int(W), int(H)};
-  _LICE_Template_Blit3::Steps st;
-  st.s = toIntRange((sx - double(L)) * 65536.0);
-  st.t = toIntRange((sy - double(T)) * 65536.0);
-  st.dsdx = toIntRange(dsdx * 65536.0);
-  st.dtdx = toIntRange(-dtdx * 65536.0);
-  st.dsdy = toIntRange(dsdy * 65536.0);
-  st.dtdy = toIntRange(dtdy * 65536.0);
-  st.dsdxdy = 0;
-  st.dtdxdy = 0;
-  _LICE_Template_Blit3::deltaBlit(dr, reg, st, (mode & LICE_BLIT_FILTER_MASK) == LICE_BLIT_FILTER_BILINEAR, ia,
-                                  doPix);
+  // Rotation turns the source's t axis against the destination's x axis.
+  const lice_detail::SourceWalk w{sx, sy, dsdx, -dtdx, dsdy, dtdy, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0};
+  lice_detail::drawWalk(d, s, dx, dy, dw, dh, w, box, false, alpha, mode);
 }
 
 void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel colour, float alpha, int mode)
