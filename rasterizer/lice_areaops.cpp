@@ -11,19 +11,6 @@ namespace
 {
 using lice_detail::toIntRange;
 
-// Clips (x, y, w, h) to the bitmap in 64 bits; false when nothing is left.
-bool clipRect(const LICE_BitmapRows& bm, int64_t& x, int64_t& y, int64_t& w, int64_t& h)
-{
-  int64_t x1 = x + w, y1 = y + h;
-  x = std::max<int64_t>(x, 0);
-  y = std::max<int64_t>(y, 0);
-  x1 = std::min<int64_t>(x1, bm.width);
-  y1 = std::min<int64_t>(y1, bm.height);
-  w = x1 - x;
-  h = y1 - y;
-  return bm.usable() && w > 0 && h > 0;
-}
-
 // A float channel value rounded to the nearest integer and held to 0..255 (NaN gives 0).
 inline int channelOf(float v)
 {
@@ -73,7 +60,7 @@ void LICE_GradRect(LICE_IBitmap* dest, int x, int y, int w, int h, float r0, flo
 {
   const LICE_BitmapRows d(dest);
   int64_t cx = x, cy = y, cw = w, ch = h;
-  if (!clipRect(d, cx, cy, cw, ch)) return;
+  if (!d.clip(cx, cy, cw, ch)) return;
   const float start[4] = {r0, g0, b0, a0}, ddx[4] = {drdx, dgdx, dbdx, dadx}, ddy[4] = {drdy, dgdy, dbdy, dady};
   GradChannel chan[4];
   constexpr double kFull = 255.0 * 65536.0;
@@ -171,7 +158,7 @@ void LICE_MultiplyAddRect(LICE_IBitmap* dest, int x, int y, int w, int h, float 
 {
   const LICE_BitmapRows d(dest);
   int64_t cx = x, cy = y, cw = w, ch = h;
-  if (!clipRect(d, cx, cy, cw, ch)) return;
+  if (!d.clip(cx, cy, cw, ch)) return;
   // Byte order of a pixel: blue, green, red, alpha.
   const float sc[4] = {bsc, gsc, rsc, asc}, add[4] = {badd, gadd, radd, aadd};
   for (int64_t r = cy; r < cy + ch; ++r)
@@ -186,7 +173,7 @@ void LICE_ProcessRect(LICE_IBitmap* dest, int x, int y, int w, int h, void (*cal
 {
   const LICE_BitmapRows d(dest);
   int64_t cx = x, cy = y, cw = w, ch = h;
-  if (!callback || !clipRect(d, cx, cy, cw, ch)) return;
+  if (!callback || !d.clip(cx, cy, cw, ch)) return;
   for (int64_t r = cy; r < cy + ch; ++r)
   {
     LICE_pixel* p = d.row(int(r)) + cx;

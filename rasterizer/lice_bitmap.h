@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/gdi/swell_types.h"
 #include "rasterizer/lice_pixel.h"
@@ -63,6 +65,17 @@ struct LICE_BitmapRows
 
   // True when there are pixels to touch: non-null bits and a positive size.
   bool usable() const { return bits && width > 0 && height > 0 && span > 0; }
+  // Clips the rectangle (x, y, w, h) to the bitmap; false when nothing of it is left or the
+  // bitmap is not usable. Worked in 64 bits, so no int coordinates can overflow it.
+  bool clip(int64_t& x, int64_t& y, int64_t& w, int64_t& h) const
+  {
+    const int64_t x1 = std::min<int64_t>(x + w, width), y1 = std::min<int64_t>(y + h, height);
+    x = std::max<int64_t>(x, 0);
+    y = std::max<int64_t>(y, 0);
+    w = x1 - x;
+    h = y1 - y;
+    return usable() && w > 0 && h > 0;
+  }
   // Address of the first pixel of row y (0 = top); y must lie in 0..height-1.
   LICE_pixel* row(int y) const { return bits + (flipped ? ptrdiff_t(height - 1 - y) : ptrdiff_t(y)) * span; }
   // Address of pixel (x, y).

@@ -33,17 +33,12 @@ bool overlapsAhead(LICE_DestRect d, const LICE_pixel* src, ptrdiff_t srcDown)
 template <class Fn>
 void visitPixels(LICE_DestRect d, const LICE_pixel* src, ptrdiff_t srcDown, bool backward, Fn fn)
 {
-  const bool lastRowFirst = backward ? d.down > 0 : d.down < 0;
-  for (int k = 0; k < d.h; ++k)
-  {
-    const int y = lastRowFirst ? d.h - 1 - k : k;
-    LICE_pixel* dr = d.row0 + ptrdiff_t(y) * d.down;
-    const LICE_pixel* sr = src + ptrdiff_t(y) * srcDown;
+  LICE_VisitRows(d, src, srcDown, backward, [&](LICE_pixel* dr, const LICE_pixel* sr) {
     if (backward)
       for (int x = d.w - 1; x >= 0; --x) fn(dr + x, sr + x);
     else
       for (int x = 0; x < d.w; ++x) fn(dr + x, sr + x);
-  }
+  });
 }
 
 template <class Mixer>
@@ -170,12 +165,9 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const 
 
   if (alpha == 1.0f)
   {
-    const bool lastRowFirst = backward ? dr.down > 0 : dr.down < 0;
-    for (int k = 0; k < dr.h; ++k)
-    {
-      const int y = lastRowFirst ? dr.h - 1 - k : k;
-      std::memmove(dr.row0 + ptrdiff_t(y) * dr.down, sp + ptrdiff_t(y) * sdown, size_t(dr.w) * sizeof(LICE_pixel));
-    }
+    LICE_VisitRows(dr, sp, sdown, backward, [&dr](LICE_pixel* drow, const LICE_pixel* srow) {
+      std::memmove(drow, srow, size_t(dr.w) * sizeof(LICE_pixel));
+    });
     return;
   }
 
@@ -346,13 +338,9 @@ void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel co
   if (mode & LICE_BLIT_USE_ALPHA) alpha *= float(LICE_GETA(colour)) / 255.0f;
   const LICE_BitmapRows d(dest);
 
-  int64_t x0 = x, y0 = y, x1 = int64_t(x) + w, y1 = int64_t(y) + h;
-  x0 = std::max<int64_t>(x0, 0);
-  y0 = std::max<int64_t>(y0, 0);
-  x1 = std::min<int64_t>(x1, d.width);
-  y1 = std::min<int64_t>(y1, d.height);
-  if (x1 <= x0 || y1 <= y0 || !d.usable() || alpha == 0.0f) return;
-  const LICE_DestRect dr{d.at(int(x0), int(y0)), d.down(), int(x1 - x0), int(y1 - y0)};
+  int64_t cx = x, cy = y, cw = w, ch = h;
+  if (!d.clip(cx, cy, cw, ch) || alpha == 0.0f) return;
+  const LICE_DestRect dr{d.at(int(cx), int(cy)), d.down(), int(cw), int(ch)};
 
   const int ia = LICE_OpacityWeight(alpha);
   if (ia == 0) return;

@@ -104,25 +104,31 @@ inline void doPixFrom(LICE_pixel* d, const LICE_pixel* s, int ia)
 }
 } // namespace lice_detail
 
+// Calls fn(destRow, srcRow) for every row of an unscaled blit whose source rows are srcDown
+// apart. Rows go in increasing memory order, or decreasing when `backward` (the destination lies
+// ahead of a source that shares its memory), so that no source row is read after it was written.
+template <class RowFn>
+inline void LICE_VisitRows(LICE_DestRect d, const LICE_pixel* src, ptrdiff_t srcDown, bool backward, RowFn fn)
+{
+  const bool lastRowFirst = backward ? d.down > 0 : d.down < 0;
+  for (int k = 0; k < d.h; ++k)
+  {
+    const int y = lastRowFirst ? d.h - 1 - k : k;
+    fn(d.row0 + ptrdiff_t(y) * d.down, src + ptrdiff_t(y) * srcDown);
+  }
+}
+
 template <class T>
 struct _LICE_Template_Blit2
 {
-  // Unscaled: rows top to bottom, pixels left to right. When the source shares memory with the
-  // destination, pixels are visited in increasing memory order, or decreasing (`backward`) when
-  // the destination lies ahead of the source, so that no source pixel is read after it was
-  // written.
+  // Unscaled, pixels left to right, or right to left when `backward` (see LICE_VisitRows).
   static void blit(LICE_DestRect d, const LICE_pixel* src, ptrdiff_t srcDown, int ia, bool backward)
   {
-    const bool lastRowFirst = backward ? d.down > 0 : d.down < 0;
-    for (int k = 0; k < d.h; ++k)
-    {
-      const int y = lastRowFirst ? d.h - 1 - k : k;
-      LICE_pixel* dr = d.row0 + ptrdiff_t(y) * d.down;
-      const LICE_pixel* sr = src + ptrdiff_t(y) * srcDown;
+    LICE_VisitRows(d, src, srcDown, backward, [&](LICE_pixel* dr, const LICE_pixel* sr) {
       if (!backward) LICE_RowBlend<T>::run(dr, sr, d.w, ia);
       else
         for (int x = d.w - 1; x >= 0; --x) lice_detail::doPixFrom<T>(dr + x, sr + x, ia);
-    }
+    });
   }
 
   // Scaled, nearest or (Bilinear) bilinear, starting at 16.16 position (ix, iy) of the region.

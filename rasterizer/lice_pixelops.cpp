@@ -6,22 +6,6 @@
 
 namespace
 {
-// Clips (x, y, w, h) to 0..width x 0..height in 64 bits; false when nothing is left.
-bool clipRect(const LICE_BitmapRows& bm, int& x, int& y, int& w, int& h)
-{
-  int64_t x0 = x, y0 = y, x1 = int64_t(x) + w, y1 = int64_t(y) + h;
-  if (x0 < 0) x0 = 0;
-  if (y0 < 0) y0 = 0;
-  if (x1 > bm.width) x1 = bm.width;
-  if (y1 > bm.height) y1 = bm.height;
-  if (x1 <= x0 || y1 <= y0) return false;
-  x = int(x0);
-  y = int(y0);
-  w = int(x1 - x0);
-  h = int(y1 - y0);
-  return true;
-}
-
 template <class Mixer>
 void mixFast(LICE_pixel* p, LICE_pixel colour)
 {
@@ -43,11 +27,12 @@ void LICE_Clear(LICE_IBitmap* dest, LICE_pixel colour)
 void LICE_ClearRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel mask, LICE_pixel orbits)
 {
   const LICE_BitmapRows bm(dest);
-  if (!bm.usable() || !clipRect(bm, x, y, w, h)) return;
-  for (int r = y; r < y + h; ++r)
+  int64_t cx = x, cy = y, cw = w, ch = h;
+  if (!bm.clip(cx, cy, cw, ch)) return;
+  for (int64_t r = cy; r < cy + ch; ++r)
   {
-    LICE_pixel* p = bm.row(r) + x;
-    for (int i = 0; i < w; ++i) p[i] = (p[i] & mask) | orbits;
+    LICE_pixel* p = bm.row(int(r)) + cx;
+    for (int64_t i = 0; i < cw; ++i) p[i] = (p[i] & mask) | orbits;
   }
 }
 
