@@ -63,10 +63,10 @@ TEST(HostContext, CallbackFindsTheContextThroughTheRecordOrDuringCreation) {
   EXPECT_EQ(HostContext::Callback(nullptr, audioMasterGetBlockSize, 0, 0, nullptr, 0.f), 0);
   EXPECT_EQ(HostContext::Callback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.f), 2400);
   {
-    HostContext::CreationScope creation(host);
+    HostContext::Link::CreationScope creation(host);
     EXPECT_EQ(HostContext::Callback(nullptr, audioMasterGetBlockSize, 0, 0, nullptr, 0.f), 77);
   }
   EXPECT_EQ(HostContext::Callback(nullptr, audioMasterGetBlockSize, 0, 0, nullptr, 0.f), 0);
-  host.Attach(&record);
+  HostContext::Link::Attach(&record, host);
   EXPECT_EQ(HostContext::Callback(&record, audioMasterGetBlockSize, 0, 0, nullptr, 0.f), 77);
 }

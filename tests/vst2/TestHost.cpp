@@ -1,6 +1,6 @@
 #include "tests/vst2/TestHost.h"
 
-#include <dlfcn.h>
+#include "tools/vsthost/HostLink.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,8 +9,7 @@ namespace kestrune_test {
 
 namespace {
 
-// Host calls made while the entry point runs cannot be routed through resvd1 yet.
-thread_local TestHost* tCreatingHost = nullptr;
+using Link = kestrune::host::HostLink<TestHost>;
 
 void CopyString(void* ptr, const std::string& text, size_t capacity) {
   if (!ptr) return;
@@ -47,54 +46,27 @@ std::vector<RecordedEvent> CopyEvents(const VstEvents* list) {
 
 TestHost::TestHost() = default;
 
-TestHost::~TestHost() {
-  Close();
-  if (module_) dlclose(module_);
-}
+TestHost::~TestHost() { Close(); }
 
 bool TestHost::Load(const char* path) {
-  if (module_) {
-    error_ = "a module is already loaded";
-    return false;
-  }
-  module_ = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-  if (!module_) {
-    const char* why = dlerror();
-    error_ = why ? why : "dlopen failed";
-    return false;
-  }
-  void* sym = dlsym(module_, "VSTPluginMain");
-  if (!sym) sym = dlsym(module_, "main");
-  if (!sym) {
-    error_ = "neither VSTPluginMain nor main is exported";
-    dlclose(module_);
-    module_ = nullptr;
-    return false;
-  }
-  entry_ = reinterpret_cast<VstPluginMainProc>(sym);
+  if (!module_.Open(path, error_)) return false;
+  entry_ = module_.EntryPoint();
   return true;
 }
 
 AEffect* TestHost::Create() {
   if (!entry_ || effect_) return nullptr;
-  tCreatingHost = this;
-  AEffect* effect = entry_(&TestHost::Callback);
-  tCreatingHost = nullptr;
+  AEffect* effect = Link::Create(entry_, &TestHost::Callback, *this);
   if (!effect || effect->magic != kEffectMagic) return nullptr;
-  effect->resvd1 = reinterpret_cast<intptr_t>(this);
   effect_ = effect;
   return effect_;
 }
 
-void TestHost::Close() {
-  if (!effect_) return;
-  AEffect* effect = effect_;
-  effect_ = nullptr;
-  effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.f);
-}
+void TestHost::Close() { Dispatch(effClose); }
 
 intptr_t TestHost::Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
   if (!effect_) return 0;
+  // The record is gone once effClose returns, so it is forgotten before the call.
   if (opcode == effClose) {
     AEffect* effect = effect_;
     effect_ = nullptr;
@@ -203,8 +175,7 @@ void TestHost::ClearCalls() {
 
 intptr_t TestHost::Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value,
                             void* ptr, float opt) {
-  TestHost* host = tCreatingHost;
-  if (effect && effect->resvd1) host = reinterpret_cast<TestHost*>(effect->resvd1);
+  TestHost* host = Link::Find(effect);
   if (!host) return opcode == audioMasterVersion ? 2400 : 0;
   return host->Answer(effect, opcode, index, value, ptr, opt);
 }

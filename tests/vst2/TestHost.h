@@ -1,7 +1,8 @@
-// A small VST 2 host for tests and tools: loads a module, creates one effect instance, answers the
-// plug-in's host calls with configurable values and records every call it receives.
+// A small VST 2 host for tests and benchmarks: loads a module, creates one effect instance, answers
+// the plug-in's host calls with configurable values and records every call it receives.
 #pragma once
 
+#include "tools/vsthost/VstModule.h"
 #include "vst2/VstInterface.h"
 
 #include <cstdint>
@@ -55,8 +56,6 @@ class AudioBuffers {
 };
 
 // Owns a loaded module and at most one effect instance created from it. Not copyable.
-// The instance is found again from host calls through the record's resvd1 field, which the
-// interface reserves for the host.
 class TestHost {
  public:
   TestHost();
@@ -65,7 +64,8 @@ class TestHost {
   TestHost(const TestHost&) = delete;
   TestHost& operator=(const TestHost&) = delete;
 
-  // Loads the module at path and finds VSTPluginMain, else main. False (see Error()) on failure.
+  // Loads the module at path and finds VSTPluginMain, else main. False (see Error()) on failure or
+  // when a module is already loaded.
   bool Load(const char* path);
   // Uses an entry point linked into the calling program instead of a module (for in-process tests).
   void UseEntryPoint(VstPluginMainProc entry) { entry_ = entry; }
@@ -120,7 +120,7 @@ class TestHost {
   intptr_t Answer(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
                   float opt);
 
-  void* module_ = nullptr;
+  kestrune::host::VstModule module_;
   VstPluginMainProc entry_ = nullptr;
   AEffect* effect_ = nullptr;
   std::string error_;

@@ -6,9 +6,6 @@
 namespace kestrune::render {
 namespace {
 
-// The context whose entry point is running: a plug-in cannot name its record before it returns it.
-HostContext* g_creating = nullptr;
-
 intptr_t CopyString(void* ptr, const char* text, size_t capacity) {
   if (ptr == nullptr) return 0;
   std::strncpy(static_cast<char*>(ptr), text, capacity - 1);
@@ -19,20 +16,13 @@ intptr_t CopyString(void* ptr, const char* text, size_t capacity) {
 }  // namespace
 
 intptr_t HostContext::Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
-  HostContext* context = effect != nullptr ? reinterpret_cast<HostContext*>(effect->resvd1) : nullptr;
-  if (context == nullptr) context = g_creating;
+  HostContext* context = Link::Find(effect);
   if (context == nullptr) {
     // Asked before any context exists: only the version is safe to give.
     return opcode == audioMasterVersion ? kHostVersion : 0;
   }
   return context->Answer(opcode, index, value, ptr, opt);
 }
-
-HostContext::CreationScope::CreationScope(HostContext& context) { g_creating = &context; }
-
-HostContext::CreationScope::~CreationScope() { g_creating = nullptr; }
-
-void HostContext::Attach(AEffect* effect) { effect->resvd1 = reinterpret_cast<intptr_t>(this); }
 
 void HostContext::Advance(int64_t frames) {
   position_ += frames;

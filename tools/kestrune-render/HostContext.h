@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "tools/vsthost/HostLink.h"
 #include "vst2/VstInterface.h"
 
 namespace kestrune::render {
@@ -22,22 +23,11 @@ class HostContext {
   HostContext(const HostContext&) = delete;
   HostContext& operator=(const HostContext&) = delete;
 
-  // The function handed to the plug-in's entry point. Calls from a record not yet attached are
-  // answered by the context of the CreationScope in force, else only audioMasterVersion is answered.
+  // The function handed to the plug-in's entry point. Answers through the context Link finds for the
+  // record, else answers only audioMasterVersion.
   static intptr_t Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
-
-  // While it lives, calls that arrive during an entry point (the record is not known yet) go to the
-  // given context.
-  class CreationScope {
-   public:
-    explicit CreationScope(HostContext& context);
-    ~CreationScope();
-    CreationScope(const CreationScope&) = delete;
-    CreationScope& operator=(const CreationScope&) = delete;
-  };
-
-  // Links the record to this context through its host-reserved resvd1 field.
-  void Attach(AEffect* effect);
+  // Links records to their context, and routes the calls an entry point makes to the context creating it.
+  using Link = host::HostLink<HostContext>;
 
   // Values answered to audioMasterGetSampleRate and audioMasterGetBlockSize, and the transport's rate.
   void SetSampleRate(double rate) { sampleRate_ = rate; }

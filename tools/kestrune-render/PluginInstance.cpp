@@ -1,12 +1,9 @@
 #include "tools/kestrune-render/PluginInstance.h"
 
-#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace kestrune::render {
@@ -36,43 +33,15 @@ std::string ExecutablePath() {
 
 }  // namespace
 
-void ModuleCloser::operator()(void* handle) const { dlclose(handle); }
-
 std::unique_ptr<PluginInstance> PluginInstance::Load(const std::string& path, std::string& error) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) {
-    error = "cannot load plug-in \"" + path + "\": " + std::strerror(errno);
-    return nullptr;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    error = "\"" + path + "\" is not a VST 2 module: it is not a file";
-    return nullptr;
-  }
-  // A name without a slash would make dlopen search the library path instead of this file.
-  const std::string loadPath = path.find('/') == std::string::npos ? "./" + path : path;
-  dlerror();
-  ModuleHandle module(dlopen(loadPath.c_str(), RTLD_NOW | RTLD_LOCAL));
-  if (!module) {
-    const char* reason = dlerror();
-    error = "\"" + path + "\" is not a VST 2 module: " + (reason != nullptr ? reason : "it cannot be loaded");
-    return nullptr;
-  }
-  auto entry = reinterpret_cast<VstPluginMainProc>(dlsym(module.get(), "VSTPluginMain"));
-  if (entry == nullptr) entry = reinterpret_cast<VstPluginMainProc>(dlsym(module.get(), "main"));
-  if (entry == nullptr) {
-    error = "\"" + path + "\" is not a VST 2 module: it exports neither VSTPluginMain nor main";
-    return nullptr;
-  }
+  host::VstModule module;
+  if (!module.Open(path, error)) return nullptr;
 
   std::unique_ptr<PluginInstance> instance(new PluginInstance());
   instance->host_ = std::make_unique<HostContext>();
   instance->host_->SetModuleDirectory(FolderOf(path));
   instance->path_ = path;
-  AEffect* effect = nullptr;
-  {
-    HostContext::CreationScope creation(*instance->host_);
-    effect = entry(&HostContext::Callback);
-  }
+  AEffect* effect = HostContext::Link::Create(module.EntryPoint(), &HostContext::Callback, *instance->host_);
   if (effect == nullptr) {
     error = "\"" + path + "\" returned no effect from its entry point";
     return nullptr;
@@ -81,7 +50,6 @@ std::unique_ptr<PluginInstance> PluginInstance::Load(const std::string& path, st
     error = "\"" + path + "\" returned a record that is not a VST 2 effect (wrong magic)";
     return nullptr;
   }
-  instance->host_->Attach(effect);
   instance->effect_ = effect;
   instance->module_ = std::move(module);
   if (effect->dispatcher == nullptr || effect->getParameter == nullptr || effect->setParameter == nullptr ||

@@ -6,15 +6,10 @@
 #include <string>
 
 #include "tools/kestrune-render/HostContext.h"
+#include "tools/vsthost/VstModule.h"
 #include "vst2/VstInterface.h"
 
 namespace kestrune::render {
-
-// Unloads a module handle when it goes out of scope.
-struct ModuleCloser {
-  void operator()(void* handle) const;
-};
-using ModuleHandle = std::unique_ptr<void, ModuleCloser>;
 
 // The plug-in's identity as shown by --list.
 struct PluginIdentity {
@@ -81,7 +76,7 @@ class PluginInstance {
   std::string TextQuery(int32_t opcode, int32_t index);
 
   // Declared first so it is destroyed last: the module must outlive the effect's code.
-  ModuleHandle module_;
+  host::VstModule module_;
   std::unique_ptr<HostContext> host_;
   AEffect* effect_ = nullptr;
   std::string path_;
