@@ -61,7 +61,8 @@ class SoundFileWriter {
   SoundFileWriter(const SoundFileWriter&) = delete;
   SoundFileWriter& operator=(const SoundFileWriter&) = delete;
 
-  // Appends interleaved frames (clipped at full scale for integer formats); returns false and a reason when not all of them could be written.
+  // Appends interleaved frames (clipped at full scale for integer formats); returns false and a reason
+  // when not all of them could be written.
   bool Write(const float* interleaved, int64_t frames, std::string& error);
   bool Write(const double* interleaved, int64_t frames, std::string& error);
 
