@@ -170,7 +170,6 @@ int IPlugVST::GetSamplePos()
 
 double IPlugVST::GetTempo()
 {
-  if (!mHostCallback) return 0.0;
   const VstTimeInfo* pTI = HostTimeInfo(kVstTempoValid);
   if (pTI && (pTI->flags & kVstTempoValid) && pTI->tempo >= 0.0) return pTI->tempo;
   return 0.0;
@@ -240,10 +239,15 @@ EHost IPlugVST::GetHost()
 void IPlugVST::ResizeGraphics(int, int)
 {
   if (!GetGUI()) return;
-  mEditRect.top = mEditRect.left = 0;
-  mEditRect.bottom = static_cast<int16_t>(GetGUI()->Height());
-  mEditRect.right = static_cast<int16_t>(GetGUI()->Width());
+  SetEditRect(GetGUI());
   OnWindowResize();
+}
+
+void IPlugVST::SetEditRect(const IGraphics* pGraphics)
+{
+  mEditRect.top = mEditRect.left = 0;
+  mEditRect.bottom = static_cast<int16_t>(pGraphics->Height());
+  mEditRect.right = static_cast<int16_t>(pGraphics->Width());
 }
 
 void IPlugVST::SyncChannelCounts()
@@ -277,9 +281,7 @@ void IPlugVST::AttachGraphics(IGraphics* pGraphics)
   if (!pGraphics) return;
   IPlugBase::AttachGraphics(pGraphics);
   mAEffect.flags |= effFlagsHasEditor;
-  mEditRect.top = mEditRect.left = 0;
-  mEditRect.bottom = static_cast<int16_t>(pGraphics->Height());
-  mEditRect.right = static_cast<int16_t>(pGraphics->Width());
+  SetEditRect(pGraphics);
 }
 
 void IPlugVST::SetLatency(int samples)

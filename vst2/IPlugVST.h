@@ -86,6 +86,8 @@ public:
 
   // ---- Record callbacks (host to plug-in) ----
 
+  // Answers one dispatcher opcode (effClose deletes the instance); 0 for a record without an
+  // instance and for unknown opcodes.
   static intptr_t VSTDispatcher(AEffect* pEffect, int32_t opCode, int32_t idx, intptr_t value,
                                 void* ptr, float opt);
   // Normalised value of parameter idx; 0 for an index out of range.
@@ -125,6 +127,8 @@ private:
   const VstTimeInfo* HostTimeInfo(intptr_t flags);
   bool SendEvents(VstEvent* pEvent);
   void SyncChannelCounts();
+  // The editor rectangle becomes (0, 0) to the editor's size.
+  void SetEditRect(const IGraphics* pGraphics);
 
   ERect mEditRect = {0, 0, 0, 0};
   audioMasterCallback mHostCallback;
