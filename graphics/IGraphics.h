@@ -29,6 +29,7 @@ public:
   // The open view, or null.
   virtual void* GetWindow() = 0;
 
+  // Size in pixels, redraw rate per second and the plug-in it belongs to, as constructed.
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
   int FPS() const { return mFPS; }

@@ -61,6 +61,7 @@ struct IMidiMsg
     kPolyModeOn = 127
   };
 
+  // Sample offset inside the block, status byte and the two data bytes.
   int mOffset;
   uint8_t mStatus, mData1, mData2;
 
@@ -71,6 +72,8 @@ struct IMidiMsg
 
   // Sets every field to 0.
   void Clear();
+  // Note on / note off for noteNumber on channel (0..15) at sample offset; the numbers are stored
+  // without range checks.
   void MakeNoteOnMsg(int noteNumber, int velocity, int offset, int channel = 0);
   void MakeNoteOffMsg(int noteNumber, int offset, int channel = 0);
   // value in -1..1, centre 0; limited to the 14-bit range.
@@ -90,6 +93,7 @@ struct IMidiMsg
   int Program() const;
   // -1 .. 8191/8192 for pitch-wheel messages, 0 otherwise.
   double PitchWheel() const;
+  // The first data byte read as a controller number, whatever the kind.
   EControlChangeMsg ControlChangeIdx() const;
   // 0..1 for a control change of controller idx, -1 otherwise.
   double ControlChange(EControlChangeMsg idx) const;

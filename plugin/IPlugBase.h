@@ -87,7 +87,8 @@ public:
   virtual bool SerializeState(ByteChunk* pChunk);
   // Restores the state stored at startPos. Base: UnserializeParams. Returns the position after it or -1.
   virtual int UnserializeState(ByteChunk* pChunk, int startPos);
-  // True when the doubles at data[startPos..] match the live parameters to single precision.
+  // True when the doubles at data from double index startPos on match the live parameters to
+  // single precision.
   virtual bool CompareState(const unsigned char* data, int startPos);
   // The editor was resized. Base: nothing.
   virtual void OnWindowResize() {}
