@@ -2,16 +2,7 @@
 
 #include <cstring>
 
-#include "rasterizer/lice_combine.h"
-
-namespace
-{
-template <class Mixer>
-void mixFast(LICE_pixel* p, LICE_pixel colour)
-{
-  Mixer::doPix(p, Mixer::prepare(colour));
-}
-} // namespace
+#include "rasterizer/lice_solidpen.h"
 
 void LICE_Clear(LICE_IBitmap* dest, LICE_pixel colour)
 {
@@ -48,24 +39,8 @@ void LICE_PutPixel(LICE_IBitmap* bmp, int x, int y, LICE_pixel colour, float alp
   const LICE_BitmapRows bm(bmp);
   if (!bm.usable() || x < 0 || y < 0 || x >= bm.width || y >= bm.height) return;
   LICE_pixel* p = bm.at(x, y);
-  const int ia = LICE_OpacityWeight(alpha);
-  if (ia == 0) return;
-
-  if ((mode & LICE_BLIT_MODE_MASK) == LICE_BLIT_MODE_COPY)
-  {
-    switch (ia)
-    {
-      case 64: mixFast<_LICE_CombinePixelsQuarterMix2FAST>(p, colour); return;
-      case 128: mixFast<_LICE_CombinePixelsHalfMix2FAST>(p, colour); return;
-      case 192: mixFast<_LICE_CombinePixelsThreeQuarterMix2FAST>(p, colour); return;
-      case 256: *p = colour; return;
-      default: if (ia < 0) return; break;
-    }
-  }
-  const int r = int(LICE_GETR(colour)), g = int(LICE_GETG(colour)), b = int(LICE_GETB(colour)),
-            a = int(LICE_GETA(colour));
-  LICE_pixel_chan* d = reinterpret_cast<LICE_pixel_chan*>(p);
-  LICE_DispatchSolidMode(mode, [&](auto cls) { decltype(cls)::doPix(d, r, g, b, a, ia); });
+  lice_pen::withSolidPen<lice_pen::CopyShortcuts::Quantised>(colour, alpha, mode,
+                                                             [p](const auto& pen, int ia) { pen(p, ia); });
 }
 
 void LICE_SetAlphaFromColorMask(LICE_IBitmap* dest, LICE_pixel colour)

@@ -16,7 +16,7 @@ LICE_pixel LICE_GetPixel(LICE_IBitmap* bm, int x, int y);
 
 // Combines colour into the pixel at (x, y) with the weight of alpha and the formula of the
 // mode's low byte (Copy at weights 64, 128, 192 and 256 by the fast mixers). Nothing outside the
-// bitmap, for weight 0 or for low bytes above 5.
+// bitmap, for weights that are not positive or for low bytes above 5.
 void LICE_PutPixel(LICE_IBitmap* bm, int x, int y, LICE_pixel colour, float alpha, int mode);
 
 // Pixels whose low 24 bits equal colour's become fully transparent; all others opaque.

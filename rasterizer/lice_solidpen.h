@@ -1,7 +1,7 @@
 #pragma once
 
-// Pens of the vector primitives: a solid colour bound to one blend formula, applied to single
-// pixels at a weight. The drawing loops are templates on the pen type, so each formula gets its
+// Pens of the solid-colour operations (vector primitives, single pixels): a solid colour bound
+// to one blend formula, applied to single pixels at a weight. The drawing loops are templates on the pen type, so each formula gets its
 // own inlined loop and the mode is looked at once per call. Internal to the rasteriser.
 
 #include <cmath>

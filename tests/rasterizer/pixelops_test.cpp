@@ -59,6 +59,17 @@ TEST(PutPixel, OtherModesAndFlagsOfTheLowByte)
   EXPECT_EQ(bm.px(1, 0), 0x01020304u);
 }
 
+TEST(PutPixel, NegativeOpacityDrawsNothingInAnyMode)
+{
+  // Add, Mul and HSVAdjust at a negative weight would subtract, brighten or recolour.
+  GuardedBitmap bm(3, 1);
+  for (int x = 0; x < 3; ++x) bm.px(x, 0) = 0x80406080u;
+  LICE_PutPixel(&bm, 0, 0, 0xFFFFFFFFu, -0.5f, LICE_BLIT_MODE_ADD);
+  LICE_PutPixel(&bm, 1, 0, 0x00000000u, -1.0f, LICE_BLIT_MODE_MUL);
+  LICE_PutPixel(&bm, 2, 0, 0x00808080u, -0.25f, LICE_BLIT_MODE_HSVADJ);
+  for (int x = 0; x < 3; ++x) EXPECT_EQ(bm.px(x, 0), 0x80406080u) << x;
+}
+
 TEST(PutPixel, FlippedBitmapStoresBottomUp)
 {
   GuardedBitmap bm(2, 3, true);
