@@ -63,10 +63,8 @@ void lice_detail::hsvAdjust(LICE_pixel_chan* dest, int r, int g, int b, int a, i
   const int delta = V - mn;
 
   int H = base + ((_LICE_RGB2HSV_invtab[delta] + 1) * diff) / 1024 + ((r + r / 2 - 192) * w) / 256;
-  if (H < 0) H += 384;
-  else if (H > 383) H -= 384;
-  // Out-of-range weights could push the hue more than a circle away; fold it back so that the
-  // sector lookup below always finds one.
+  // Back onto the circle; out-of-range weights can push the hue more than one turn away, and the
+  // sector lookup below must always find a sector.
   H %= 384;
   if (H < 0) H += 384;
 

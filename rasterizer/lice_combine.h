@@ -286,11 +286,10 @@ struct _LICE_CombinePixelsHalfMixFAST
   static inline void doPix(LICE_pixel* dest, LICE_pixel share) { *dest = share + ((*dest >> 1) & 0x7F7F7F7Fu); }
 };
 
-// Weight 128 with a solid colour: c2 + ((d >> 1) & 0x7F7F7F7F), c2 = (c >> 1) & 0x7F7F7F7F.
-struct _LICE_CombinePixelsHalfMix2FAST
+// Weight 128 with a solid colour: c2 + ((d >> 1) & 0x7F7F7F7F), c2 = (c >> 1) & 0x7F7F7F7F, the
+// two-image half mix with the colour's share prepared once.
+struct _LICE_CombinePixelsHalfMix2FAST : _LICE_CombinePixelsHalfMixFAST
 {
-  static inline LICE_pixel prepare(LICE_pixel c) { return (c >> 1) & 0x7F7F7F7Fu; }
-  static inline void doPix(LICE_pixel* dest, LICE_pixel share) { *dest = share + ((*dest >> 1) & 0x7F7F7F7Fu); }
 };
 
 // Weight 64: c4 + ((d >> 2) & 0x3F3F3F3F) + ((d >> 1) & 0x7F7F7F7F), c4 = (c >> 2) & 0x3F3F3F3F.
