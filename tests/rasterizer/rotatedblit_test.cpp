@@ -33,6 +33,18 @@ TEST(RotatedBlit, AngleZeroEqualsPlainBlit)
     }
 }
 
+TEST(RotatedBlit, LeftAndTopClippingMovesTheSourceAlong)
+{
+  // Columns and rows cut off at the destination's left and top edges must not shift the picture.
+  std::mt19937 rng(24);
+  GuardedBitmap src(9, 9), a(6, 6), b(6, 6);
+  src.fillRandom(rng);
+  LICE_RotatedBlit(&a, &src, -3, -2, 8, 7, 1, 1, 8, 7, 0.0f, true, 1.0f, 0, 0, 0);
+  LICE_Blit(&b, &src, -3, -2, 1, 1, 8, 7, 1.0f, 0);
+  expectSame(a, b);
+  EXPECT_TRUE(a.guardIntact());
+}
+
 TEST(RotatedBlit, AngleZeroUpscaleEqualsNearestScaledBlit)
 {
   std::mt19937 rng(22);
