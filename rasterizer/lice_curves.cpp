@@ -33,14 +33,14 @@ public:
     const double bound = 6.0 * (d1 > d2 ? d1 : d2);
     const double t = tol >= 0.01f ? double(tol) : 0.01;
     const double want = std::ceil(std::sqrt(bound / (8.0 * t)));
-    segments_ = want < 1.0 ? 1 : (want > kMaxSegments ? kMaxSegments : int(want));
-    for (int i = 0; i <= segments_; ++i)
+    const int segments = want < 1.0 ? 1 : (want > kMaxSegments ? kMaxSegments : int(want));
+    for (int i = 0; i <= segments; ++i)
     {
-      const double u = double(i) / segments_, v = 1.0 - u;
+      const double u = double(i) / segments, v = 1.0 - u;
       const double a = v * v * v, b = 3 * v * v * u, c = 3 * v * u * u, d = u * u * u;
       points_[i] = Point{a * p[0].x + b * p[1].x + c * p[2].x + d * p[3].x, a * p[0].y + b * p[1].y + c * p[2].y + d * p[3].y};
     }
-    count_ = segments_ + 1;
+    count_ = segments + 1;
   }
 
   int count() const { return count_; }
@@ -48,7 +48,6 @@ public:
 
 private:
   Point points_[kMaxSegments + 1];
-  int segments_ = 0;
   int count_ = 0;
 };
 

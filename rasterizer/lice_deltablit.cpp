@@ -1,6 +1,5 @@
 #include "rasterizer/lice_deltablit.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
