@@ -283,7 +283,7 @@ public:
   // Stores the current state into the current slot and renames it when name is neither null nor empty.
   void ModifyCurrentPreset(const char* name = nullptr);
   // Developer aids: write preset definitions as source text. Return false when the file cannot be
-  // opened (or memory runs out while encoding).
+  // opened or written (or memory runs out while encoding).
   bool DumpPresetSrcCode(const char* fileName, const char* paramEnumNames[]);
   bool DumpPresetBlob(const char* fileName);
   bool DumpBankBlob(const char* fileName);

@@ -306,7 +306,7 @@ bool IPlugBase::DumpPresetSrcCode(const char* fileName, const char* paramEnumNam
     fprintf(fp, ",\n    %s, %s", paramEnumNames[i], text);
   }
   fprintf(fp, ");\n");
-  return true;
+  return fflush(fp) == 0;
 }
 
 bool IPlugBase::DumpPresetBlob(const char* fileName)
@@ -315,7 +315,7 @@ bool IPlugBase::DumpPresetBlob(const char* fileName)
   if (!file.Get()) return false;
   const IPreset* pPreset = mPresets.Get(mCurrentPresetIdx);
   if (!pPreset) return false;
-  return WriteBlobLine(file.Get(), pPreset->mName, pPreset->mChunk);
+  return WriteBlobLine(file.Get(), pPreset->mName, pPreset->mChunk) && fflush(file.Get()) == 0;
 }
 
 bool IPlugBase::DumpBankBlob(const char* fileName)
@@ -328,5 +328,5 @@ bool IPlugBase::DumpBankBlob(const char* fileName)
     const IPreset* pPreset = mPresets.Get(i);
     ok = WriteBlobLine(file.Get(), pPreset->mName, pPreset->mChunk);
   }
-  return ok;
+  return ok && fflush(file.Get()) == 0;
 }

@@ -221,6 +221,15 @@ TEST(DumpAids, UnopenableFileIsReportedNotWrittenThrough)
   EXPECT_FALSE(plug.DumpBankBlob(kMissingDir));
 }
 
+TEST(DumpAids, AFullDiskIsReported)
+{
+  PresetAccess plug;
+  const char* names[] = {"kOut", "kSel", "kHi", "kP3", "kLo", "kBypass"};
+  EXPECT_FALSE(plug.DumpPresetSrcCode("/dev/full", names));
+  EXPECT_FALSE(plug.DumpPresetBlob("/dev/full"));
+  EXPECT_FALSE(plug.DumpBankBlob("/dev/full"));
+}
+
 TEST(DumpAids, SourceCodeListsEveryParameterByType)
 {
   TestPlug plug(3, "1-1", 1);
