@@ -20,6 +20,15 @@ constexpr intptr_t kCanDoVendorExtension = 0xBEEF0000;
 constexpr intptr_t kVstVersion = 2400;
 constexpr int kVendorParamDisplay = 7;
 constexpr int kVendorParamIsStepped = 8;
+
+// Hosts may hand over normalised values outside 0..1, and the normalised setter limits only the
+// top; not-a-number has no sensible place on a parameter's range at all.
+bool HostValueToUnit(float value, float& unit)
+{
+  if (std::isnan(value)) return false;
+  unit = value < 0.f ? 0.f : (value > 1.f ? 1.f : value);
+  return true;
+}
 constexpr int kGetTimeFlags =
     kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstCyclePosValid | kVstTimeSigValid;
 
@@ -688,10 +697,11 @@ intptr_t IPlugVST::VendorSpecific(int32_t idx, intptr_t value, void* ptr, float 
   const bool paramInRange = value >= 0 && value < NParams();
   if (idx == kVendorParamDisplay && ptr)
   {
-    if (paramInRange)
+    float unit;
+    if (paramInRange && HostValueToUnit(opt, unit))
     {
       char display[MAX_PARAM_DISPLAY_LEN];
-      GetParam(static_cast<int>(value))->GetDisplayForHost(opt, true, display, true);
+      GetParam(static_cast<int>(value))->GetDisplayForHost(unit, true, display, true);
       CopyToHost(ptr, display, kVstMaxParamStrLen);
     }
     return kVendorSpecificYes;
@@ -753,11 +763,7 @@ void IPlugVST::VSTSetParameter(AEffect* pEffect, int32_t idx, float value)
   IPlugVST* _this = Instance(pEffect);
   if (!_this) return;
   WDL_MutexLock lock(&_this->mMutex);
-  if (idx < 0 || idx >= _this->NParams()) return;
-  // Normalised values outside 0..1 would reach plain values beyond the parameter's range (the
-  // normalised setter limits only the top); not-a-number is left to the setter, which ends at max.
-  if (value < 0.f) value = 0.f;
-  if (value > 1.f) value = 1.f;
+  if (idx < 0 || idx >= _this->NParams() || !HostValueToUnit(value, value)) return;
   if (_this->GetGUI()) _this->GetGUI()->SetParameterFromPlug(idx, value, true);
   _this->GetParam(idx)->SetNormalized(value);
   _this->OnParamChange(idx);

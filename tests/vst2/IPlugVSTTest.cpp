@@ -454,6 +454,20 @@ TEST_F(IPlugVSTTest, VendorSpecificDisplaysArbitraryNormalisedValues)
   EXPECT_EQ(Dispatch(effVendorSpecific, 7, kGain, nullptr, 0.5f), 0);
 }
 
+TEST_F(IPlugVSTTest, VendorSpecificDisplayKeepsHostValuesOnTheRange)
+{
+  Create();
+  char buf[16] = "untouched";
+  // Shape 2 over 0..1: normalised -3 reads as the bottom, 7 as the top.
+  EXPECT_EQ(Dispatch(effVendorSpecific, 7, kGain, buf, -3.f), 0xBEEF);
+  EXPECT_STREQ(buf, "0.00");
+  EXPECT_EQ(Dispatch(effVendorSpecific, 7, kGain, buf, 7.f), 0xBEEF);
+  EXPECT_STREQ(buf, "1.00");
+  strcpy(buf, "untouched");
+  EXPECT_EQ(Dispatch(effVendorSpecific, 7, kGain, buf, std::nanf("")), 0xBEEF);
+  EXPECT_STREQ(buf, "untouched");
+}
+
 TEST_F(IPlugVSTTest, VendorSpecificTellsSteppedParameters)
 {
   Create();
@@ -946,6 +960,16 @@ TEST_F(IPlugVSTTest, SetParameterOutOfRangeIsIgnored)
   pPlug->mChanges.clear();
   mHost.SetParameter(-1, 0.5f);
   mHost.SetParameter(kNumTestParams, 0.5f);
+  EXPECT_TRUE(pPlug->mChanges.empty());
+}
+
+TEST_F(IPlugVSTTest, SetParameterNotANumberChangesNothing)
+{
+  TestPlug* pPlug = Create();
+  mHost.SetParameter(kGain, 0.5f);
+  pPlug->mChanges.clear();
+  mHost.SetParameter(kGain, std::nanf(""));
+  EXPECT_DOUBLE_EQ(pPlug->GetParam(kGain)->Value(), 0.25);
   EXPECT_TRUE(pPlug->mChanges.empty());
 }
 
