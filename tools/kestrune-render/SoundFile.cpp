@@ -145,8 +145,8 @@ std::unique_ptr<SoundFileWriter> SoundFileWriter::Create(const std::string& path
   info.samplerate = sampleRate;
   SNDFILE* file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
   if (file == nullptr) {
+    // libsndfile has closed the descriptor already: it owns it from the open call on.
     error = "cannot write \"" + path + "\": " + sf_strerror(nullptr);
-    close(fd);
     unlink(temporary.c_str());
     return nullptr;
   }
