@@ -5,29 +5,19 @@
 #include <chrono>
 #include <vector>
 
-#include "plugin/IPlugBase.h"
+#include "tests/plugin/TestPlug.h"
 
 namespace
 {
-class BenchPlug : public IPlugBase
+// The plug-in base's own pass-through processing, with both stereo channels connected.
+class BenchPlug : public TestPlug
 {
 public:
-  BenchPlug() : IPlugBase(6, "1-1 2-2", 1, "Kestrune", "", "Orvantic", 0x10000, 0x4B737431, 0x4F727674, 0, false,
-                          false, false, kAPIVST2)
+  BenchPlug() : TestPlug(6, "1-1 2-2", 1)
   {
     SetInputChannelConnections(0, 2, true);
     SetOutputChannelConnections(0, 2, true);
   }
-  void BeginInformHostOfParamChange(int) override {}
-  void InformHostOfParamChange(int, double) override {}
-  void EndInformHostOfParamChange(int) override {}
-  void InformHostOfProgramChange() override {}
-  int GetSamplePos() override { return 0; }
-  double GetTempo() override { return 0.0; }
-  void GetTimeSig(int*, int*) override {}
-  void GetTime(ITimeInfo*) override {}
-  void ResizeGraphics(int, int) override {}
-  bool SendMidiMsg(IMidiMsg*) override { return true; }
 };
 
 // What any float host path must do at least: widen, copy, narrow.

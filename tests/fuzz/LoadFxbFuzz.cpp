@@ -1,4 +1,4 @@
-#include "FuzzPlug.h"
+#include "tests/plugin/TestPlug.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   if (size > (1 << 20)) return 0;
   for (bool chunks : {false, true})
   {
-    FuzzPlug plug(2, chunks);
+    KestruneLikePlug plug(2, chunks);
     if (plug.LoadBankFromFXBData(data, static_cast<int>(size)))
     {
       ByteChunk out;

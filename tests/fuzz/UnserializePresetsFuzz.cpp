@@ -1,4 +1,4 @@
-#include "FuzzPlug.h"
+#include "tests/plugin/TestPlug.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
   if (size > (1 << 20)) return 0;
-  FuzzPlug plug(3, false);
+  KestruneLikePlug plug(3, false);
   ByteChunk chunk;
   chunk.PutBytes(data, static_cast<int>(size));
   int pos = 0;
