@@ -1,12 +1,14 @@
 SHELL := /bin/bash
 # Kestrune: build, test and run from a fresh Debian 12 machine.
 #   make demo   builds everything and renders the demo through the plug-in
-#   make test   builds everything and runs every test (SANITIZE=1: with ASan and UBSan)
+#   make test   builds everything and runs every test (SANITIZE=1: with ASan and UBSan;
+#               TSAN=1: the threaded tests under ThreadSanitizer)
 
 SANITIZE ?= 0
+TSAN ?= 0
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
-BUILD_DIR := $(if $(filter 1,$(SANITIZE)),build-san,build)
+BUILD_DIR := $(if $(filter 1,$(SANITIZE)),build-san,$(if $(filter 1,$(TSAN)),build-tsan,build))
 FUZZ_DIR := build-fuzz
 
 PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
@@ -15,7 +17,8 @@ PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
 	libsndfile1-dev libpixman-1-dev dpf-plugins-vst
 
 SAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
-	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
 .PHONY: all deps configure build test demo bench fuzz install clean
 
@@ -34,7 +37,8 @@ deps:
 	fi
 
 configure: deps
-	cmake -S . -B $(BUILD_DIR) -DKESTRUNE_SANITIZE=$(if $(filter 1,$(SANITIZE)),ON,OFF)
+	cmake -S . -B $(BUILD_DIR) -DKESTRUNE_SANITIZE=$(if $(filter 1,$(SANITIZE)),ON,OFF) \
+		-DKESTRUNE_TSAN=$(if $(filter 1,$(TSAN)),ON,OFF)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -72,4 +76,4 @@ install: build
 	@echo "Installed $(HOME)/.vst/Kestrune.so"
 
 clean:
-	rm -rf build build-san $(FUZZ_DIR)
+	rm -rf build build-san build-tsan $(FUZZ_DIR)
