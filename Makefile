@@ -14,7 +14,8 @@ FUZZ_DIR := build-fuzz
 PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev \
-	libsndfile1-dev libpixman-1-dev dpf-plugins-vst
+	libsndfile1-dev libpixman-1-dev dpf-plugins-vst \
+	lv2-dev liblilv-dev lilv-utils sordi serdi
 
 SAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
@@ -74,6 +75,10 @@ install: build
 	mkdir -p $(HOME)/.vst
 	cp $(BUILD_DIR)/Kestrune.so $(HOME)/.vst/
 	@echo "Installed $(HOME)/.vst/Kestrune.so"
+	mkdir -p $(HOME)/.lv2
+	rm -rf $(HOME)/.lv2/Kestrune.lv2
+	cp -r $(BUILD_DIR)/Kestrune.lv2 $(HOME)/.lv2/
+	@echo "Installed $(HOME)/.lv2/Kestrune.lv2"
 
 clean:
 	rm -rf build build-san build-tsan $(FUZZ_DIR)

@@ -388,6 +388,8 @@ TEST(Identity, VersionsApiAndNames)
   EXPECT_STREQ("", other.GetAPIString());
   TestPlug aax(0, "2-2", 0, false, 0x10000, kAPIAAX);
   EXPECT_STREQ("AAX", aax.GetAPIString());
+  TestPlug lv2(0, "2-2", 0, false, 0x10000, kAPILV2);
+  EXPECT_STREQ("LV2", lv2.GetAPIString());
 }
 
 TEST(Identity, SetHostLooksTheNameUp)
