@@ -17,29 +17,42 @@ struct Change {
   double plainValue;
 };
 
-// Renders input through both builds with the changes applied at their frames; the LV2 side runs
-// in pieces of at most block frames, split at the changes.
-void RenderBoth(double rate, int block, const Channels& input, const std::vector<Change>& changes, Channels& lv2,
-                Channels& vst) {
+// Renders input through the LV2 build with the changes applied at their frames, in runs of at most
+// block frames split at the changes.
+Channels RenderLv2WithChanges(double rate, int block, const Channels& input, const std::vector<Change>& changes) {
   Lv2World world(kBundlePath);
   Lv2Instance instance(world, world.Plugin(kKestruneUri), rate);
-  Vst2Kestrune reference(static_cast<float>(rate));
-  ASSERT_TRUE(instance.Ok() && reference.Loaded());
+  EXPECT_TRUE(instance.Ok());
+  if (!instance.Ok()) return {};
   instance.Activate();
-  lv2.clear();
-  vst.clear();
+  Channels out;
   const int total = static_cast<int>(input[0].size());
   size_t next = 0;
   for (int pos = 0; pos < total;) {
-    for (; next < changes.size() && changes[next].frame == pos; ++next) {
+    for (; next < changes.size() && changes[next].frame == pos; ++next)
       instance.Set(kSymbols[changes[next].param], changes[next].portValue);
-      reference.SetPlain(changes[next].param, changes[next].plainValue);
-    }
     const int end = next < changes.size() ? std::min(total, changes[next].frame) : total;
-    RenderLv2(instance, input, pos, end - pos, block, lv2);
-    reference.Render(input, pos, end - pos, vst);
+    RenderLv2(instance, input, pos, end - pos, block, out);
     pos = end;
   }
+  return out;
+}
+
+// The same through the VST 2 build, with the changes' plain values.
+Channels RenderVst2WithChanges(double rate, const Channels& input, const std::vector<Change>& changes) {
+  Vst2Kestrune reference(static_cast<float>(rate));
+  EXPECT_TRUE(reference.Loaded());
+  Channels out;
+  const int total = static_cast<int>(input[0].size());
+  size_t next = 0;
+  for (int pos = 0; pos < total;) {
+    for (; next < changes.size() && changes[next].frame == pos; ++next)
+      reference.SetPlain(changes[next].param, changes[next].plainValue);
+    const int end = next < changes.size() ? std::min(total, changes[next].frame) : total;
+    reference.Render(input, pos, end - pos, out);
+    pos = end;
+  }
+  return out;
 }
 
 TEST(Lv2Processing, MatchesTheVst2ModuleAtManyRatesAndBlockSizes) {
@@ -50,9 +63,12 @@ TEST(Lv2Processing, MatchesTheVst2ModuleAtManyRatesAndBlockSizes) {
   // After the last change a long stretch, so that long runs go through the scratch buffers in pieces.
   const Channels input = Noise(14000, 0.7f, 7);
   for (double rate : {8000.0, 22050.0, 44100.0, 48000.0, 96000.0, 192000.0, 44101.0, 12345.5}) {
+    const Channels vst = RenderVst2WithChanges(rate, input, changes);
+    // Every block size at two rates; the others with a short, an odd and a long one.
+    const bool all = rate == 44100.0 || rate == 12345.5;
     for (int block : {1, 2, 7, 64, 333, 1024, 1025, 8192}) {
-      Channels lv2, vst;
-      RenderBoth(rate, block, input, changes, lv2, vst);
+      if (!all && block != 7 && block != 1025 && block != 8192) continue;
+      const Channels lv2 = RenderLv2WithChanges(rate, block, input, changes);
       ASSERT_EQ(lv2, vst) << rate << " Hz, blocks of " << block;
       ASSERT_EQ(FirstUnsoundSample(lv2), -1) << rate << " Hz, blocks of " << block;
     }
@@ -79,9 +95,8 @@ TEST(Lv2Processing, HostileControlValuesAreHeldToTheRangeAndNotANumberToTheDefau
       changes.push_back({0, param, hostile[v], expected});
       // A second, equal hostile value later on changes nothing.
       changes.push_back({1500, param, hostile[v], expected});
-      Channels lv2, vst;
-      RenderBoth(44100.0, 256, input, changes, lv2, vst);
-      ASSERT_EQ(lv2, vst) << kSymbols[param] << " = " << hostile[v];
+      const Channels lv2 = RenderLv2WithChanges(44100.0, 256, input, changes);
+      ASSERT_EQ(lv2, RenderVst2WithChanges(44100.0, input, changes)) << kSymbols[param] << " = " << hostile[v];
       ASSERT_EQ(FirstUnsoundSample(lv2), -1) << kSymbols[param] << " = " << hostile[v];
     }
   }
