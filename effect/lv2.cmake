@@ -1,6 +1,6 @@
 # The LV2 build of the effect: the same sources compiled against the LV2 wrapper (KESTRUNE_LV2),
 # the module Kestrune.lv2/Kestrune.so exporting only lv2_descriptor, and the bundle's Turtle files,
-# written at build time by kestrune-lv2-bundle from an instance of the effect itself.
+# written at build time by kestrune-lv2-turtle from an instance of the effect itself.
 add_library(kestrune_effect_lv2 STATIC Kestrune.cpp KestruneLV2Entry.cpp)
 target_compile_definitions(kestrune_effect_lv2 PUBLIC KESTRUNE_LV2)
 target_include_directories(kestrune_effect_lv2 PUBLIC ${PROJECT_SOURCE_DIR})
@@ -21,14 +21,14 @@ if(NOT KESTRUNE_FUZZ)
     target_link_options(KestruneLV2 PRIVATE -Wl,--no-undefined)
   endif()
 
-  add_executable(kestrune-lv2-bundle ${PROJECT_SOURCE_DIR}/lv2/GenerateBundle.cpp)
-  target_link_libraries(kestrune-lv2-bundle PRIVATE kestrune_effect_lv2 kestrune_lv2_turtle)
+  add_executable(kestrune-lv2-turtle ${PROJECT_SOURCE_DIR}/lv2/GenerateTurtle.cpp)
+  target_link_libraries(kestrune-lv2-turtle PRIVATE kestrune_effect_lv2 kestrune_lv2_turtle)
   set(KESTRUNE_LV2_TURTLE ${KESTRUNE_LV2_BUNDLE}/manifest.ttl ${KESTRUNE_LV2_BUNDLE}/kestrune.ttl
       ${KESTRUNE_LV2_BUNDLE}/presets.ttl)
   add_custom_command(OUTPUT ${KESTRUNE_LV2_TURTLE}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${KESTRUNE_LV2_BUNDLE}
-    COMMAND kestrune-lv2-bundle ${KESTRUNE_LV2_BUNDLE} $<TARGET_FILE_NAME:KestruneLV2>
-    DEPENDS kestrune-lv2-bundle
+    COMMAND kestrune-lv2-turtle ${KESTRUNE_LV2_BUNDLE} $<TARGET_FILE_NAME:KestruneLV2>
+    DEPENDS kestrune-lv2-turtle
     COMMENT "Describing Kestrune.lv2 from the plug-in's parameter list")
   # The bundle target: the module and its description together.
   add_custom_target(kestrune_lv2_bundle ALL DEPENDS ${KESTRUNE_LV2_TURTLE} KestruneLV2)

@@ -66,8 +66,10 @@ struct IPlugInstanceInfo
 // then the audio outputs. Control ports carry plain values; run applies a port's value only when
 // it differs from the one seen at the previous run, held to the parameter's range (not-a-number:
 // the default) and rounded to the step of stepped parameters, and calls OnParamChange only when
-// that moves the parameter. Every run holds the instance lock and processes through the
-// double-precision scratch buffers in pieces of at most the block size, so any frame count works.
+// that moves the parameter as seen in single precision: state restored in full precision stays so
+// when the host echoes it into the ports. Every run holds the instance lock and processes through
+// the double-precision scratch buffers in pieces of at most the block size, so any frame count
+// works.
 //
 // State: one property, <uri>#state, holding the same chunk as a VST 2 program chunk (version
 // header and SerializeState). A property that is missing, of another type or not completely

@@ -19,7 +19,6 @@ extern "C" const LV2_Descriptor* lv2_descriptor(uint32_t index);
 namespace {
 
 constexpr int kParams = 6;
-constexpr uint32_t kPorts = 10;
 constexpr uint32_t kFrames = 64;
 
 std::vector<std::string> gUris;
