@@ -1,0 +1,21 @@
+#pragma once
+// Image-level compositing for the panel art: soft shadows and placing resolved layers.
+
+#include <memory>
+
+#include "rasterizer/lice_membitmap.h"
+#include "tools/kestrune-panel-art/Surface.h"
+
+namespace kestrune::panelart {
+
+// Composites layer over image at (x, y) by the layer's alpha, at opacity alpha.
+void DrawOver(LICE_IBitmap* image, LICE_IBitmap* layer, int x, int y, float alpha = 1.0f);
+
+// Darkens image under the area that outline draws (in image coordinates), blurred by `blur`
+// passes of a 3 x 3 box, at opacity alpha: the shadow an object casts onto the panel.
+void CastShadow(LICE_IBitmap* image, const Outline& outline, int blur, float alpha);
+
+// A w x h copy of the rectangle of image at (x, y).
+std::unique_ptr<LICE_MemBitmap> Crop(LICE_IBitmap* image, int x, int y, int w, int h);
+
+}  // namespace kestrune::panelart

@@ -1,0 +1,70 @@
+#pragma once
+// A drawing surface finer than the image it becomes: shapes are drawn on it without
+// anti-aliasing, in image coordinates, and resolving it averages each scale x scale block of fine
+// pixels into one image pixel, which gives every edge an exact coverage-weighted blend.
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "rasterizer/lice_membitmap.h"
+
+namespace kestrune::panelart {
+
+// A point in image pixels; pixel (i, j) spans i..i+1 by j..j+1.
+struct Point {
+  double x, y;
+};
+
+// The colour (alpha included) of the material at an image point.
+using Shader = std::function<LICE_pixel(double x, double y)>;
+
+class Surface;
+// Draws the outline of a painted area, in any opaque colour, onto a transparent mask surface.
+using Outline = std::function<void(Surface& mask)>;
+
+class Surface {
+ public:
+  // A transparent surface for a width x height image, scale x scale fine pixels per image pixel.
+  Surface(int width, int height, int scale);
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  int Scale() const { return scale_; }
+  // The fine pixels, for drawing with the rasteriser directly.
+  LICE_IBitmap* Fine() { return &fine_; }
+
+  // Solid shapes. Each is combined with Copy at opacity alpha; at opacity 1 it replaces what is
+  // below, transparent colours included, so a shape in 0 erases.
+  void Fill(LICE_pixel colour, float alpha = 1.0f);
+  void Rect(double x, double y, double w, double h, LICE_pixel colour, float alpha = 1.0f);
+  // The disc of fine pixels whose centres lie within r of (cx, cy).
+  void Disc(double cx, double cy, double r, LICE_pixel colour, float alpha = 1.0f);
+  // A convex polygon, corners in any order.
+  void Polygon(const std::vector<Point>& corners, LICE_pixel colour, float alpha = 1.0f);
+  // A straight bar of the given width from a to b, square ends.
+  void Bar(Point a, Point b, double width, LICE_pixel colour, float alpha = 1.0f);
+  // A rectangle with corners rounded to radius.
+  void RoundRect(double x, double y, double w, double h, double radius, LICE_pixel colour, float alpha = 1.0f);
+
+  // Paints the shader's colours inside the area that outline draws, each fine pixel weighted by
+  // the area's coverage times the shader's alpha, at opacity alpha.
+  void Paint(const Outline& outline, const Shader& shader, float alpha = 1.0f);
+  // Paints the shader's colours over the whole surface.
+  void Paint(const Shader& shader, float alpha = 1.0f);
+  // Composites another surface of the same size and scale over this one by its alpha.
+  void Draw(const Surface& over, float alpha = 1.0f);
+
+  // The image: each pixel the alpha-weighted average of its fine pixels (so transparent fine
+  // pixels lend no colour to an edge), alpha the plain average.
+  std::unique_ptr<LICE_MemBitmap> Resolve() const;
+
+ private:
+  double Fine(double v) const { return v * scale_; }
+  void Paint(LICE_IBitmap* mask, const Shader& shader, float alpha);
+
+  int width_, height_, scale_;
+  mutable LICE_MemBitmap fine_;
+};
+
+}  // namespace kestrune::panelart
