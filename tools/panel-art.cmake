@@ -8,9 +8,10 @@ add_library(kestrune_panel_art STATIC
   kestrune-panel-art/PanelArt.cpp
   kestrune-panel-art/PngEncoder.cpp
   kestrune-panel-art/Surface.cpp
-  kestrune-panel-art/Switches.cpp)
+  kestrune-panel-art/Switches.cpp
+  kestrune-panel-art/Typesetter.cpp)
 target_include_directories(kestrune_panel_art PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(kestrune_panel_art PUBLIC kestrune_lice_primitives kestrune_lice_png kestrune_render
+target_link_libraries(kestrune_panel_art PUBLIC kestrune_lice_primitives kestrune_lice_png kestrune_gdi_text kestrune_render
   PRIVATE PkgConfig::KESTRUNE_LIBPNG)
 
 add_executable(kestrune-panel-art kestrune-panel-art/main.cpp)

@@ -7,13 +7,16 @@
 #include "tools/kestrune-panel-art/Layers.h"
 #include "tools/kestrune-panel-art/Palette.h"
 #include "tools/kestrune-panel-art/Switches.h"
+#include "tools/kestrune-panel-art/Typography.h"
 
 namespace kestrune::panelart {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kFineScale = 4;
-constexpr double kNameplateTop = 446;
+constexpr double kNameplateTop = 298;
+// The hairline that sets the maker and the address apart at the foot of the nameplate.
+constexpr double kFooterTop = 452;
 
 Point AtAngle(double cx, double cy, double r, double angle) { return {cx + r * std::sin(angle), cy - r * std::cos(angle)}; }
 
@@ -30,15 +33,15 @@ LICE_pixel Enamel(double x, double y) {
 LICE_pixel NameplateMetal(double x, double y) {
   // Brushed horizontally: streaks that run along whole rows with a little variation along them.
   const double streak = Noise(0, int(y * 3), 7) - 0.5;
-  const double fleck = Noise(int(x / 7), int(y * 3), 8) - 0.5;
-  double k = 1.0 + 0.07 * streak + 0.03 * fleck;
-  k *= 1.0 + 0.12 * std::exp(-std::pow((x - 150) / 200, 2));
+  const double fleck = Noise(int(x / 9), int(y * 3), 8) - 0.5;
+  double k = 1.0 + 0.08 * streak + 0.05 * fleck;
+  k *= 1.0 + 0.16 * std::exp(-std::pow((x - 140) / 180, 2)) - 0.10 * (y - kNameplateTop) / (PanelLayout::kHeight - kNameplateTop);
   return Scale(palette::kNameplate, k);
 }
 
 // One knob's scale: a thin arc over the 270-degree sweep and a tick at every tenth of the range,
 // placed where the knob points at that value. shape is the parameter's taper (value = position^shape).
-void DrawScale(Surface& s, double cx, double cy, double inner, double outer, double shape) {
+void DrawScale(Surface& s, const Typesetter& type, double cx, double cy, double inner, double outer, double shape) {
   const double sweep = PanelLayout::kKnobSweepDegrees * kPi / 180;
   for (int n = 0; n <= 10; ++n) {
     const double position = std::pow(n / 10.0, 1.0 / shape);
@@ -46,6 +49,10 @@ void DrawScale(Surface& s, double cx, double cy, double inner, double outer, dou
     const bool major = n % 5 == 0;
     s.Bar(AtAngle(cx, cy, inner, angle), AtAngle(cx, cy, major ? outer + 2.0 : outer, angle), major ? 1.6 : 1.1,
           palette::kLegend, major ? 1.0f : 0.85f);
+    // The numeral's centre sits on the ray; the baseline is a little below the centre.
+    const Point at = AtAngle(cx, cy, outer + 8.5, angle);
+    type.Draw(s, std::to_string(n), typography::kNumeral, at.x, at.y + typography::kNumeral.size * 0.36,
+              Align::kCentre, palette::kLegend, 0.9f);
   }
   // The arc joins the ticks' inner ends.
   s.Paint(
@@ -74,7 +81,7 @@ void DrawScrew(Surface& s, double cx, double cy, double angle) {
 
 }  // namespace
 
-std::unique_ptr<LICE_MemBitmap> DrawBackground() {
+std::unique_ptr<LICE_MemBitmap> DrawBackground(const Typesetter& type) {
   using namespace PanelLayout;
   Surface panel(kWidth, kHeight, kFineScale);
   panel.Paint(Enamel);
@@ -84,6 +91,8 @@ std::unique_ptr<LICE_MemBitmap> DrawBackground() {
               NameplateMetal);
   panel.Rect(0, kNameplateTop - 1, kWidth, 1, palette::kEngraving, 0.8f);
   panel.Rect(0, kNameplateTop, kWidth, 1, palette::kHighlight, 0.10f);
+  panel.Rect(20, kFooterTop, kWidth - 40, 0.5, palette::kEngraving, 0.9f);
+  panel.Rect(20, kFooterTop + 0.5, kWidth - 40, 0.5, palette::kHighlight, 0.08f);
 
   // Bevelled edges: light along the top and left, shade along the bottom and right.
   panel.Rect(0, 0, kWidth, 1, palette::kHighlight, 0.22f);
@@ -93,19 +102,41 @@ std::unique_ptr<LICE_MemBitmap> DrawBackground() {
 
   for (const PanelImage* knob : {&kHi, &kLo, &kOut}) {
     const double R = KnobRadius(*knob);
-    DrawScale(panel, knob->CentreX(), knob->CentreY(), R + 5.0, R + 9.0, knob == &kOut ? 1.0 : 2.0);
+    DrawScale(panel, type, knob->CentreX(), knob->CentreY(), R + 5.0, R + 9.0, knob == &kOut ? 1.0 : 2.0);
   }
+  // Each knob's name sits in the gap of its scale, below the knob.
+  type.Draw(panel, "HI", typography::kLabel, kHi.CentreX(), kHi.CentreY() + KnobRadius(kHi) + 14, Align::kCentre,
+            palette::kLegend);
+  type.Draw(panel, "LO", typography::kLabel, kLo.CentreX(), kLo.CentreY() + KnobRadius(kLo) + 14, Align::kCentre,
+            palette::kLegend);
+  type.Draw(panel, "OUT", typography::kLabel, kOut.CentreX(), kOut.CentreY() + KnobRadius(kOut) + 14,
+            Align::kCentre, palette::kLegend);
+  // The circuit toggle's two positions, above and below it.
+  type.Draw(panel, "BRIGHT", typography::kLabel, kCircuit.CentreX(), kCircuit.y - 4, Align::kCentre,
+            palette::kLegend);
+  type.Draw(panel, "PLAIN", typography::kLabel, kCircuit.CentreX(), kCircuit.y + kCircuit.frameHeight + 12,
+            Align::kCentre, palette::kLegend);
+
+  // Product and maker.
+  type.Draw(panel, "Kestrune", typography::kProduct, kWidth / 2.0, 420, Align::kCentre, palette::kLegend);
+  type.Draw(panel, "STEREO TONE SHAPER", typography::kTagline, kWidth / 2.0, 436, Align::kCentre,
+            palette::kLegendDim);
+  type.Draw(panel, "ORVANTIC", typography::kMaker, 22, 475, Align::kLeft, palette::kLegend);
+  type.Draw(panel, "orvantic.com", typography::kAddress, (kLinkLeft + kWidth) / 2.0, 475, Align::kCentre,
+            palette::kLegend);
 
   DrawScrew(panel, 13, 13, 0.6);
   DrawScrew(panel, kWidth - 13, 13, -0.3);
-  DrawScrew(panel, 13, kNameplateTop - 14, 1.1);
-  DrawScrew(panel, kWidth - 13, kNameplateTop - 14, 0.2);
+  DrawScrew(panel, 13, kNameplateTop + 14, 1.1);
+  DrawScrew(panel, kWidth - 13, kNameplateTop + 14, 0.2);
 
   std::unique_ptr<LICE_MemBitmap> image = panel.Resolve();
   for (const PanelImage* knob : {&kHi, &kLo, &kOut}) {
     const double R = KnobRadius(*knob), cx = knob->CentreX(), cy = knob->CentreY();
-    CastShadow(image.get(), [&](Surface& m) { m.Disc(cx + 2.0, cy + 4.0, R, Rgb(0, 0, 0)); }, 14, 0.75f);
-    CastShadow(image.get(), [&](Surface& m) { m.Disc(cx + 0.4, cy + 0.9, R + 0.3, Rgb(0, 0, 0)); }, 2, 0.5f);
+    const int reach = int(R) + 24;
+    const Area around{int(cx) - reach, int(cy) - reach, 2 * reach, 2 * reach};
+    CastShadow(image.get(), around, [&](Surface& m) { m.Disc(cx + 2.0, cy + 4.0, R, Rgb(0, 0, 0)); }, 14, 0.75f);
+    CastShadow(image.get(), around, [&](Surface& m) { m.Disc(cx + 0.4, cy + 0.9, R + 0.3, Rgb(0, 0, 0)); }, 2, 0.5f);
   }
   DrawSwitchHardware(image.get());
   return image;

@@ -8,7 +8,9 @@
 
 namespace kestrune::panelart {
 
-// The 465 x 488 background image, opaque.
-std::unique_ptr<LICE_MemBitmap> DrawBackground();
+class Typesetter;
+
+// The 465 x 488 background image, opaque, lettered by type.
+std::unique_ptr<LICE_MemBitmap> DrawBackground(const Typesetter& type);
 
 }  // namespace kestrune::panelart

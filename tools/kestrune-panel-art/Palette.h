@@ -8,7 +8,7 @@ namespace kestrune::panelart::palette {
 
 constexpr LICE_pixel kEnamelTop = Rgb(50, 55, 61);
 constexpr LICE_pixel kEnamelBottom = Rgb(33, 37, 42);
-constexpr LICE_pixel kNameplate = Rgb(24, 26, 30);
+constexpr LICE_pixel kNameplate = Rgb(30, 32, 36);
 constexpr LICE_pixel kLegend = Rgb(233, 224, 200);
 constexpr LICE_pixel kLegendDim = Rgb(150, 145, 132);
 constexpr LICE_pixel kEngraving = Rgb(14, 15, 17);

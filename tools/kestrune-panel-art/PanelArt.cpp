@@ -9,6 +9,7 @@
 #include "tools/kestrune-panel-art/Knob.h"
 #include "tools/kestrune-panel-art/PngEncoder.h"
 #include "tools/kestrune-panel-art/Switches.h"
+#include "tools/kestrune-panel-art/Typesetter.h"
 #include "tools/kestrune-render/FileBytes.h"
 
 namespace kestrune::panelart {
@@ -39,9 +40,10 @@ Image& PanelArt::Slot(const PanelImage& place) { return images.at(IndexOf(place)
 PanelArt DrawPanelArt() {
   using namespace PanelLayout;
   PanelArt art;
+  const Typesetter type;
   Image& background = art.Slot(kBackground);
-  background = DrawBackground();
-  art.Slot(kBypass) = DrawBypassSwitch(background.get());
+  background = DrawBackground(type);
+  art.Slot(kBypass) = DrawBypassSwitch(background.get(), type);
   art.Slot(kCircuit) = DrawCircuitSwitch(background.get());
   for (const PanelImage* knob : {&kOut, &kHi, &kLo}) art.Slot(*knob) = DrawKnobStrip(*knob);
   return art;

@@ -38,21 +38,20 @@ Box CoveredBox(LICE_IBitmap* bitmap) {
 
 }  // namespace
 
-Surface::Surface(int width, int height, int scale)
-    : width_(width), height_(height), scale_(scale), fine_(width * scale, height * scale) {
+Surface::Surface(const Area& area, int scale) : area_(area), scale_(scale), fine_(area.w * scale, area.h * scale) {
   LICE_Clear(&fine_, 0);
 }
 
-void Surface::Fill(LICE_pixel colour, float alpha) { Rect(0, 0, width_, height_, colour, alpha); }
+void Surface::Fill(LICE_pixel colour, float alpha) { Rect(area_.x, area_.y, area_.w, area_.h, colour, alpha); }
 
 void Surface::Rect(double x, double y, double w, double h, LICE_pixel colour, float alpha) {
-  const int x0 = int(std::lround(Fine(x))), y0 = int(std::lround(Fine(y)));
-  const int x1 = int(std::lround(Fine(x + w))), y1 = int(std::lround(Fine(y + h)));
+  const int x0 = int(std::lround(FineX(x))), y0 = int(std::lround(FineY(y)));
+  const int x1 = int(std::lround(FineX(x + w))), y1 = int(std::lround(FineY(y + h)));
   LICE_FillRect(&fine_, x0, y0, x1 - x0, y1 - y0, colour, alpha, kCopy);
 }
 
 void Surface::Disc(double cx, double cy, double r, LICE_pixel colour, float alpha) {
-  const double fx = Fine(cx), fy = Fine(cy), fr = Fine(r);
+  const double fx = FineX(cx), fy = FineY(cy), fr = r * scale_;
   const int top = int(std::floor(fy - fr)), bottom = int(std::ceil(fy + fr));
   for (int row = top; row <= bottom; ++row) {
     const double dy = row + 0.5 - fy;
@@ -67,8 +66,8 @@ void Surface::Disc(double cx, double cy, double r, LICE_pixel colour, float alph
 void Surface::Polygon(const std::vector<Point>& corners, LICE_pixel colour, float alpha) {
   std::vector<int> xs, ys;
   for (const Point& p : corners) {
-    xs.push_back(int(std::lround(Fine(p.x) - 0.5)));
-    ys.push_back(int(std::lround(Fine(p.y) - 0.5)));
+    xs.push_back(int(std::lround(FineX(p.x) - 0.5)));
+    ys.push_back(int(std::lround(FineY(p.y) - 0.5)));
   }
   LICE_FillConvexPolygon(&fine_, xs.data(), ys.data(), int(corners.size()), colour, alpha, kCopy);
 }
@@ -83,7 +82,7 @@ void Surface::Bar(Point a, Point b, double width, LICE_pixel colour, float alpha
 void Surface::RoundRect(double x, double y, double w, double h, double radius, LICE_pixel colour, float alpha) {
   radius = std::clamp(radius, 0.0, std::min(w, h) / 2);
   // Row by row, so that no fine pixel is drawn twice (which would show at opacities below 1).
-  const double fx0 = Fine(x), fx1 = Fine(x + w), fy0 = Fine(y), fy1 = Fine(y + h), fr = Fine(radius);
+  const double fx0 = FineX(x), fx1 = FineX(x + w), fy0 = FineY(y), fy1 = FineY(y + h), fr = radius * scale_;
   for (int row = int(std::floor(fy0)); row < int(std::ceil(fy1)); ++row) {
     const double cy = row + 0.5;
     if (cy < fy0 || cy > fy1) continue;
@@ -96,13 +95,13 @@ void Surface::RoundRect(double x, double y, double w, double h, double radius, L
 }
 
 void Surface::Paint(const Outline& outline, const Shader& shader, float alpha) {
-  Surface mask(width_, height_, scale_);
+  Surface mask(area_, scale_);
   outline(mask);
   Paint(mask.Fine(), shader, alpha);
 }
 
 void Surface::Paint(const Shader& shader, float alpha) {
-  Surface everywhere(width_, height_, scale_);
+  Surface everywhere(area_, scale_);
   everywhere.Fill(Rgb(255, 255, 255));
   Paint(everywhere.Fine(), shader, alpha);
 }
@@ -119,7 +118,7 @@ void Surface::Paint(LICE_IBitmap* maskBits, const Shader& shader, float alpha) {
       const unsigned cover = LICE_GETA(coverage[x]);
       LICE_pixel colour = 0;
       if (cover != 0) {
-        colour = shader((x + 0.5) / scale_, (y + 0.5) / scale_);
+        colour = shader(area_.x + (x + 0.5) / scale_, area_.y + (y + 0.5) / scale_);
         colour = (colour & 0xFFFFFFu) | ((LICE_GETA(colour) * cover + 127) / 255) << 24;
       }
       out[x - box.x0] = colour;
@@ -131,11 +130,12 @@ void Surface::Paint(LICE_IBitmap* maskBits, const Shader& shader, float alpha) {
 void Surface::Draw(const Surface& over, float alpha) { LICE_Blit(&fine_, &over.fine_, 0, 0, nullptr, alpha, kOver); }
 
 std::unique_ptr<LICE_MemBitmap> Surface::Resolve() const {
-  auto image = std::make_unique<LICE_MemBitmap>(width_, height_);
+  const int width = area_.w, height = area_.h;
+  auto image = std::make_unique<LICE_MemBitmap>(width, height);
   const LICE_BitmapRows fine(&fine_), out(image.get());
   const int n = scale_ * scale_;
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x) {
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
       uint64_t a = 0, r = 0, g = 0, b = 0;
       for (int j = 0; j < scale_; ++j) {
         const LICE_pixel* row = fine.row(y * scale_ + j) + x * scale_;

@@ -19,6 +19,11 @@ struct Point {
 // The colour (alpha included) of the material at an image point.
 using Shader = std::function<LICE_pixel(double x, double y)>;
 
+// A rectangle of an image, in whole image pixels.
+struct Area {
+  int x, y, w, h;
+};
+
 class Surface;
 // Draws the outline of a painted area, in any opaque colour, onto a transparent mask surface.
 using Outline = std::function<void(Surface& mask)>;
@@ -26,10 +31,15 @@ using Outline = std::function<void(Surface& mask)>;
 class Surface {
  public:
   // A transparent surface for a width x height image, scale x scale fine pixels per image pixel.
-  Surface(int width, int height, int scale);
+  Surface(int width, int height, int scale) : Surface(Area{0, 0, width, height}, scale) {}
+  // A transparent surface for the given area of a larger image; drawing keeps to the image's
+  // coordinates and is cut at the area's edges.
+  Surface(const Area& area, int scale);
 
-  int Width() const { return width_; }
-  int Height() const { return height_; }
+  int Left() const { return area_.x; }
+  int Top() const { return area_.y; }
+  int Width() const { return area_.w; }
+  int Height() const { return area_.h; }
   int Scale() const { return scale_; }
   // The fine pixels, for drawing with the rasteriser directly.
   LICE_IBitmap* Fine() { return &fine_; }
@@ -55,15 +65,17 @@ class Surface {
   // Composites another surface of the same size and scale over this one by its alpha.
   void Draw(const Surface& over, float alpha = 1.0f);
 
-  // The image: each pixel the alpha-weighted average of its fine pixels (so transparent fine
-  // pixels lend no colour to an edge), alpha the plain average.
+  // The image of the area: each pixel the alpha-weighted average of its fine pixels (so
+  // transparent fine pixels lend no colour to an edge), alpha the plain average.
   std::unique_ptr<LICE_MemBitmap> Resolve() const;
 
  private:
-  double Fine(double v) const { return v * scale_; }
+  double FineX(double x) const { return (x - area_.x) * scale_; }
+  double FineY(double y) const { return (y - area_.y) * scale_; }
   void Paint(LICE_IBitmap* mask, const Shader& shader, float alpha);
 
-  int width_, height_, scale_;
+  Area area_;
+  int scale_;
   mutable LICE_MemBitmap fine_;
 };
 

@@ -16,7 +16,10 @@ void DrawSwitchHardware(LICE_IBitmap* background);
 // The circuit switch's two frames over the finished background: lever down, lever up.
 std::unique_ptr<LICE_MemBitmap> DrawCircuitSwitch(LICE_IBitmap* background);
 
-// The bypass switch's two frames over the finished background: lamp dark, lamp lit.
-std::unique_ptr<LICE_MemBitmap> DrawBypassSwitch(LICE_IBitmap* background);
+class Typesetter;
+
+// The bypass switch's two frames over the finished background: lamp dark, lamp lit, each
+// lettered BYPASS by type.
+std::unique_ptr<LICE_MemBitmap> DrawBypassSwitch(LICE_IBitmap* background, const Typesetter& type);
 
 }  // namespace kestrune::panelart

@@ -1,6 +1,8 @@
 // kestrune-panel-art: draws Kestrune's panel images (make panel-art writes them to resources/img)
 // and composes previews of the panel as the editor shows it.
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -63,6 +65,10 @@ int main(int argc, char** argv) {
     }
   }
   if (folder.empty() == preview.empty()) return Fail(std::string("give either a FOLDER or --preview\n") + kUsage);
+
+  struct stat folderInfo {};
+  if (!folder.empty() && (stat(folder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode)))
+    return Fail("\"" + folder + "\" is not a folder");
 
   std::string error;
   PanelArt art;
