@@ -182,6 +182,17 @@ TEST_F(CommittedPanelArt, TheBypassLampLightsOnlyWhileBypassed) {
   EXPECT_GT(litRed, 200);
   EXPECT_GT(litRed - litGreen, 80) << "the lit lamp should read as red";
   EXPECT_GT(litRed, darkRed + 100);
+
+  // Both states carry the BYPASS lettering: pixels across the cap's middle row stand out from
+  // the cap around them, bright on the lit lamp.
+  for (int frame : {0, 1}) {
+    int lettered = 0;
+    for (int x = bypass.frameWidth / 2 - 20; x <= bypass.frameWidth / 2 + 20; ++x) {
+      const LICE_pixel p = FramePixel(art_->For(bypass), bypass, frame, x, bypass.frameHeight / 2.0);
+      lettered += frame == 1 ? LICE_GETG(p) > 200 : LICE_GETG(p) > 80;
+    }
+    EXPECT_GT(lettered, 6) << "frame " << frame << " shows no lettering";
+  }
 }
 
 TEST_F(CommittedPanelArt, TheCircuitLeverPointsDownForPlainAndUpForBright) {

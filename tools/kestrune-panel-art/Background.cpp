@@ -125,6 +125,17 @@ std::unique_ptr<LICE_MemBitmap> DrawBackground(const Typesetter& type) {
   type.Draw(panel, "orvantic.com", typography::kAddress, (kLinkLeft + kWidth) / 2.0, 475, Align::kCentre,
             palette::kLegend);
 
+  // Ventilation slots either side of the output knob.
+  for (int side = -1; side <= 1; side += 2) {
+    const double centre = kOut.CentreX() + side * 138;
+    for (int slot = 0; slot < 5; ++slot) {
+      // A slot cut into the plate: dark inside, its lower lip catching the light.
+      const double y = 192 + slot * 10.0, x = centre - 40;
+      panel.RoundRect(x, y + 0.7, 80, 4.0, 2.0, palette::kHighlight, 0.09f);
+      panel.RoundRect(x, y, 80, 4.0, 2.0, Rgb(10, 11, 13), 0.9f);
+    }
+  }
+
   DrawScrew(panel, 13, 13, 0.6);
   DrawScrew(panel, kWidth - 13, 13, -0.3);
   DrawScrew(panel, 13, kNameplateTop + 14, 1.1);

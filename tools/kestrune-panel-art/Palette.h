@@ -15,7 +15,7 @@ constexpr LICE_pixel kEngraving = Rgb(14, 15, 17);
 constexpr LICE_pixel kHighlight = Rgb(255, 255, 255);
 constexpr LICE_pixel kShadow = Rgb(0, 0, 0);
 
-constexpr LICE_pixel kKnobSkirt = Rgb(22, 23, 25);
+constexpr LICE_pixel kKnobSkirt = Rgb(27, 28, 31);
 constexpr LICE_pixel kKnobGrip = Rgb(36, 37, 40);
 constexpr LICE_pixel kAluminium = Rgb(176, 180, 186);
 constexpr LICE_pixel kPointer = Rgb(240, 232, 210);

@@ -51,22 +51,23 @@ void DrawToggleHardware(LICE_IBitmap* image) {
             const double edge = SmoothStep(14.5, 17.0, r);
             return Scale(Rgb(58, 60, 66), Lit(facing, 0.25 + 0.45 * edge));
           });
-  // Hex nut: a flat top face and six chamfered facets, each lit by the way it faces.
+  // Hex nut: a dark edge, six chamfered facets each lit by the way it faces, and a flat top face.
+  auto hexagon = [&](double r) {
+    std::vector<Point> corners;
+    for (int i = 0; i < 6; ++i) corners.push_back({cx + r * std::sin(i * kPi / 3), cy - r * std::cos(i * kPi / 3)});
+    return corners;
+  };
+  s.Polygon(hexagon(13.1), Rgb(30, 31, 34));
   for (int i = 0; i < 6; ++i) {
     const double a0 = i * kPi / 3, a1 = a0 + kPi / 3, mid = a0 + kPi / 6;
     const double facing = std::cos(mid - (-kPi / 4));
     s.Polygon({{cx, cy},
                {cx + 12.5 * std::sin(a0), cy - 12.5 * std::cos(a0)},
                {cx + 12.5 * std::sin(a1), cy - 12.5 * std::cos(a1)}},
-              Scale(palette::kChrome, 0.72 + 0.36 * facing));
+              Scale(palette::kChrome, 0.62 + 0.42 * facing));
   }
-  s.Paint(
-      [&](Surface& m) {
-        std::vector<Point> hex;
-        for (int i = 0; i < 6; ++i) hex.push_back({cx + 10.2 * std::sin(i * kPi / 3), cy - 10.2 * std::cos(i * kPi / 3)});
-        m.Polygon(hex, Rgb(255, 255, 255));
-      },
-      [&](double x, double y) { return Chrome(x, y, cx, cy, 13.0); });
+  s.Paint([&](Surface& m) { m.Polygon(hexagon(10.0), Rgb(255, 255, 255)); },
+          [&](double x, double y) { return Chrome(x, y, cx, cy, 13.0); });
   // Bushing and the dark hole the lever comes out of.
   s.Disc(cx + 0.3, cy + 0.5, 7.4, palette::kShadow, 0.5f);
   s.Paint([&](Surface& m) { m.Disc(cx, cy, 7.0, Rgb(255, 255, 255)); },

@@ -113,8 +113,9 @@ void Typesetter::Draw(Surface& surface, const std::string& text, const Type& typ
   const int scale = surface.Scale();
   ScaledFont font(type, scale);
   const double width = SetWidth(font, text, type, scale);
-  double pen = x * scale - (align == Align::kCentre ? width / 2 : align == Align::kRight ? width : 0.0);
-  const int top = int(std::lround(y * scale)) - font.Ascent();
+  // Positions on the surface's fine pixels, whose origin is the surface's top-left corner.
+  double pen = (x - surface.Left()) * scale - (align == Align::kCentre ? width / 2 : align == Align::kRight ? width : 0.0);
+  const int top = int(std::lround((y - surface.Top()) * scale)) - font.Ascent();
   surface.Paint(
       [&](Surface& mask) {
         if (type.tracking == 0.0) {
