@@ -1,5 +1,6 @@
 #include "tools/kestrune-panel-art/Background.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "effect/PanelLayout.h"
@@ -12,20 +13,19 @@
 namespace kestrune::panelart {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kFineScale = 4;
 constexpr double kNameplateTop = 298;
 // The hairline that sets the maker and the address apart at the foot of the nameplate.
 constexpr double kFooterTop = 452;
-
-Point AtAngle(double cx, double cy, double r, double angle) { return {cx + r * std::sin(angle), cy - r * std::cos(angle)}; }
 
 // Enamel: lighter toward the top, a soft pool of light at the upper left, and a fine grain.
 LICE_pixel Enamel(double x, double y) {
   const double t = y / PanelLayout::kHeight;
   LICE_pixel c = Mix(palette::kEnamelTop, palette::kEnamelBottom, t);
   const double glow = std::exp(-(std::pow((x - 120) / 260, 2) + std::pow((y - 40) / 220, 2)));
-  double k = 1.0 + 0.10 * glow;
+  // Edges fall off a little, as a plate lit from in front does toward its rim.
+  const double rim = std::min({x, y, PanelLayout::kWidth - x, PanelLayout::kHeight - y});
+  double k = (1.0 + 0.10 * glow) * (1.0 - 0.06 * std::exp(-rim / 18));
   k *= 1.0 + 0.045 * (Noise(int(x), int(y), 1) - 0.5);
   return Scale(c, k);
 }
@@ -118,6 +118,8 @@ std::unique_ptr<LICE_MemBitmap> DrawBackground(const Typesetter& type) {
             Align::kCentre, palette::kLegend);
 
   // Product and maker.
+  // The name is inlaid: a faint shadow below each letter sets it into the plate.
+  type.Draw(panel, "Kestrune", typography::kProduct, kWidth / 2.0, 421, Align::kCentre, palette::kShadow, 0.6f);
   type.Draw(panel, "Kestrune", typography::kProduct, kWidth / 2.0, 420, Align::kCentre, palette::kLegend);
   type.Draw(panel, "STEREO TONE SHAPER", typography::kTagline, kWidth / 2.0, 436, Align::kCentre,
             palette::kLegendDim);

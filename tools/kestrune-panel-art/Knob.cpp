@@ -8,7 +8,6 @@
 namespace kestrune::panelart {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kFineScale = 6;
 // Direction the light comes from, clockwise from straight up.
 constexpr double kLightAngle = -kPi / 4;
@@ -19,8 +18,6 @@ struct Polar {
   double r, angle;
   Polar(double x, double y, double cx, double cy) : r(std::hypot(x - cx, y - cy)), angle(std::atan2(x - cx, cy - y)) {}
 };
-
-Point AtAngle(double cx, double cy, double r, double angle) { return {cx + r * std::sin(angle), cy - r * std::cos(angle)}; }
 
 }  // namespace
 

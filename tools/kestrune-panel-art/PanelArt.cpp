@@ -37,16 +37,19 @@ LICE_IBitmap* PanelArt::For(const PanelImage& place) const {
 
 Image& PanelArt::Slot(const PanelImage& place) { return images.at(IndexOf(place)); }
 
-PanelArt DrawPanelArt() {
+bool DrawPanelArt(PanelArt& art, std::string& error) {
   using namespace PanelLayout;
-  PanelArt art;
   const Typesetter type;
+  if (!type.Ready()) {
+    error = "the panel's fonts (Debian's fonts-dejavu-core) are not installed";
+    return false;
+  }
   Image& background = art.Slot(kBackground);
   background = DrawBackground(type);
   art.Slot(kBypass) = DrawBypassSwitch(background.get(), type);
   art.Slot(kCircuit) = DrawCircuitSwitch(background.get());
   for (const PanelImage* knob : {&kOut, &kHi, &kLo}) art.Slot(*knob) = DrawKnobStrip(*knob);
-  return art;
+  return true;
 }
 
 std::string FileName(const PanelImage& place) {

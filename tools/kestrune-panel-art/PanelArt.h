@@ -25,8 +25,9 @@ struct PanelArt {
   Image& Slot(const PanelImage& place);
 };
 
-// Draws all six images. Deterministic: the same program gives the same pixels.
-PanelArt DrawPanelArt();
+// Draws all six images into art. Deterministic: the same program gives the same pixels. Returns
+// false and a reason, drawing nothing, when the pinned fonts cannot be used.
+bool DrawPanelArt(PanelArt& art, std::string& error);
 
 // File name of a layout entry's image inside its folder, e.g. "bg.png".
 std::string FileName(const PanelImage& place);

@@ -3,6 +3,7 @@
 // anti-aliasing, in image coordinates, and resolving it averages each scale x scale block of fine
 // pixels into one image pixel, which gives every edge an exact coverage-weighted blend.
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -11,10 +12,17 @@
 
 namespace kestrune::panelart {
 
+constexpr double kPi = 3.14159265358979323846;
+
 // A point in image pixels; pixel (i, j) spans i..i+1 by j..j+1.
 struct Point {
   double x, y;
 };
+
+// The point at distance r from (cx, cy) in the direction angle, in radians clockwise from up.
+inline Point AtAngle(double cx, double cy, double r, double angle) {
+  return {cx + r * std::sin(angle), cy - r * std::cos(angle)};
+}
 
 // The colour (alpha included) of the material at an image point.
 using Shader = std::function<LICE_pixel(double x, double y)>;

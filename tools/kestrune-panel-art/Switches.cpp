@@ -15,7 +15,6 @@
 namespace kestrune::panelart {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kFineScale = 6;
 
 // The toggle: centre of the bushing, and the lever's length from it.
@@ -33,6 +32,8 @@ constexpr Area kButtonArea = AreaOf(PanelLayout::kBypass);
 // Brightness of a surface facing `facing` (1 toward the light at the upper left, -1 away).
 double Lit(double facing, double depth) { return 1.0 + depth * facing; }
 
+// Polished chrome on a rounded part of radius r centred at (cx, cy): brighter toward the light,
+// with a highlight between the centre and the lit edge.
 LICE_pixel Chrome(double x, double y, double cx, double cy, double r) {
   const double facing = ((cx - x) * 0.7 + (cy - y) * 0.7) / r;
   const double k = 0.80 + 0.32 * facing + 0.18 * std::exp(-std::pow((facing - 0.55) * 3.0, 2));
@@ -54,17 +55,14 @@ void DrawToggleHardware(LICE_IBitmap* image) {
   // Hex nut: a dark edge, six chamfered facets each lit by the way it faces, and a flat top face.
   auto hexagon = [&](double r) {
     std::vector<Point> corners;
-    for (int i = 0; i < 6; ++i) corners.push_back({cx + r * std::sin(i * kPi / 3), cy - r * std::cos(i * kPi / 3)});
+    for (int i = 0; i < 6; ++i) corners.push_back(AtAngle(cx, cy, r, i * kPi / 3));
     return corners;
   };
   s.Polygon(hexagon(13.1), Rgb(30, 31, 34));
   for (int i = 0; i < 6; ++i) {
     const double a0 = i * kPi / 3, a1 = a0 + kPi / 3, mid = a0 + kPi / 6;
     const double facing = std::cos(mid - (-kPi / 4));
-    s.Polygon({{cx, cy},
-               {cx + 12.5 * std::sin(a0), cy - 12.5 * std::cos(a0)},
-               {cx + 12.5 * std::sin(a1), cy - 12.5 * std::cos(a1)}},
-              Scale(palette::kChrome, 0.62 + 0.42 * facing));
+    s.Polygon({{cx, cy}, AtAngle(cx, cy, 12.5, a0), AtAngle(cx, cy, 12.5, a1)}, Scale(palette::kChrome, 0.62 + 0.42 * facing));
   }
   s.Paint([&](Surface& m) { m.Polygon(hexagon(10.0), Rgb(255, 255, 255)); },
           [&](double x, double y) { return Chrome(x, y, cx, cy, 13.0); });

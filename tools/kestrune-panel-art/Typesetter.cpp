@@ -103,11 +103,6 @@ Typesetter::Typesetter() : ready_(SWELL_SetFontFiles(kFontFiles, int(std::size(k
 
 Typesetter::~Typesetter() { SWELL_SetFontFiles(nullptr, 0); }
 
-double Typesetter::Width(const std::string& text, const Type& type, int scale) const {
-  ScaledFont font(type, scale);
-  return SetWidth(font, text, type, scale) / scale;
-}
-
 void Typesetter::Draw(Surface& surface, const std::string& text, const Type& type, double x, double y, Align align,
                       LICE_pixel colour, float alpha) const {
   const int scale = surface.Scale();

@@ -1,6 +1,7 @@
 #pragma once
-// Lettering for the panel: text set in fixed typefaces from fonts-dejavu-core, drawn at the
-// surface's fine scale through the rasteriser's fonts, so it is placed to a fraction of a pixel.
+// Lettering for the panel: text set in fixed typefaces from fonts-dejavu-core by the platform's
+// text drawing, at the surface's fine scale, so it is placed to a fraction of a pixel and its
+// edges are smoothed like every other shape's.
 
 #include <string>
 
@@ -36,9 +37,6 @@ class Typesetter {
   // right end (by align) at x.
   void Draw(Surface& surface, const std::string& text, const Type& type, double x, double y, Align align,
             LICE_pixel colour, float alpha = 1.0f) const;
-
-  // Width of the text as Draw sets it, in image pixels.
-  double Width(const std::string& text, const Type& type, int scale) const;
 
  private:
   bool ready_;

@@ -72,11 +72,8 @@ int main(int argc, char** argv) {
 
   std::string error;
   PanelArt art;
-  if (!from.empty()) {
-    if (!ReadPanelArt(from, art, error)) return Fail(error);
-  } else {
-    art = DrawPanelArt();
-  }
+  const bool ready = from.empty() ? DrawPanelArt(art, error) : ReadPanelArt(from, art, error);
+  if (!ready) return Fail(error);
   if (!folder.empty()) return WritePanelArt(art, folder, error) ? 0 : Fail(error);
 
   const Image panel = ComposePanel(art, values);
