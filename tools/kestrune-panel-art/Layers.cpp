@@ -34,11 +34,4 @@ void CastShadow(LICE_IBitmap* image, const Area& area, const Outline& outline, i
   DrawOver(image, a.get(), area.x, area.y, alpha);
 }
 
-std::unique_ptr<LICE_MemBitmap> Crop(LICE_IBitmap* image, int x, int y, int w, int h) {
-  auto out = std::make_unique<LICE_MemBitmap>(w, h);
-  LICE_Clear(out.get(), 0);
-  LICE_Blit(out.get(), image, 0, 0, x, y, w, h, 1.0f, LICE_BLIT_MODE_COPY);
-  return out;
-}
-
 }  // namespace kestrune::panelart

@@ -1,8 +1,6 @@
 #pragma once
 // Image-level compositing for the panel art: soft shadows and placing resolved layers.
 
-#include <memory>
-
 #include "rasterizer/lice_membitmap.h"
 #include "tools/kestrune-panel-art/Surface.h"
 
@@ -18,8 +16,5 @@ void CastShadow(LICE_IBitmap* image, const Area& area, const Outline& outline, i
 
 // Composites a surface's resolved image over image at the surface's place.
 void DrawOver(LICE_IBitmap* image, const Surface& layer, float alpha = 1.0f);
-
-// A w x h copy of the rectangle of image at (x, y).
-std::unique_ptr<LICE_MemBitmap> Crop(LICE_IBitmap* image, int x, int y, int w, int h);
 
 }  // namespace kestrune::panelart

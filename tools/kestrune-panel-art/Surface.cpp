@@ -127,8 +127,6 @@ void Surface::Paint(LICE_IBitmap* maskBits, const Shader& shader, float alpha) {
   LICE_Blit(&fine_, &texture, box.x0, box.y0, nullptr, alpha, kOver);
 }
 
-void Surface::Draw(const Surface& over, float alpha) { LICE_Blit(&fine_, &over.fine_, 0, 0, nullptr, alpha, kOver); }
-
 std::unique_ptr<LICE_MemBitmap> Surface::Resolve() const {
   const int width = area_.w, height = area_.h;
   auto image = std::make_unique<LICE_MemBitmap>(width, height);

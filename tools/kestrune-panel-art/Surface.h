@@ -66,12 +66,12 @@ class Surface {
   void RoundRect(double x, double y, double w, double h, double radius, LICE_pixel colour, float alpha = 1.0f);
 
   // Paints the shader's colours inside the area that outline draws, each fine pixel weighted by
-  // the area's coverage times the shader's alpha, at opacity alpha.
+  // the area's coverage times the shader's alpha, at opacity alpha. Partial paint keeps its
+  // colour only over opaque fine pixels (over transparent ones it darkens, as the rasteriser's
+  // source-alpha Copy does), so materials are painted opaque and their edges come from Resolve.
   void Paint(const Outline& outline, const Shader& shader, float alpha = 1.0f);
   // Paints the shader's colours over the whole surface.
   void Paint(const Shader& shader, float alpha = 1.0f);
-  // Composites another surface of the same size and scale over this one by its alpha.
-  void Draw(const Surface& over, float alpha = 1.0f);
 
   // The image of the area: each pixel the alpha-weighted average of its fine pixels (so
   // transparent fine pixels lend no colour to an edge), alpha the plain average.
