@@ -260,19 +260,23 @@ const unsigned char* LICE_CachedFont::maskOf(const Glyph& g) const
 bool LICE_CachedFont::renderGlyph(Glyph& glyph, WDL_TypedBuf<unsigned char>& mask)
 {
   LICE_SysBitmap* bm = measuringBitmap();
-  HDC dc = bm->getDC();
-  if (!dc) return false;
-  ScopedFont selected(dc, m_font);
+  if (!bm->getDC()) return false;
   char utf8[4];
   const int n = encodeUtf8(glyph.code, utf8);
   const unsigned flags = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
 
   RECT box = {0, 0, 0, 0};
-  SWELL_DrawText(dc, utf8, n, &box, flags | DT_CALCRECT);
-  // Room around the cell for ink beyond it (accents, italics, descenders of symbols).
-  const int margin = std::max(m_line_height, 4);
+  {
+    ScopedFont selected(bm->getDC(), m_font);
+    SWELL_DrawText(bm->getDC(), utf8, n, &box, flags | DT_CALCRECT);
+  }
+  // Room around the cell for ink beyond it (accents, italics, descenders of symbols). Growing
+  // may replace the bitmap's context, so it is fetched only afterwards.
+  const int margin = m_line_height / 2 + 4;
   const int areaW = box.right + 2 * margin, areaH = box.bottom + 2 * margin;
   if (!atLeast(bm, areaW, areaH)) return false;
+  HDC dc = bm->getDC();
+  ScopedFont selected(dc, m_font);
   ::SetTextColor(dc, 0xFFFFFF);
   ::SetBkMode(dc, TRANSPARENT);
   LICE_FillRect(bm, 0, 0, areaW, areaH, 0, 1.0f, LICE_BLIT_MODE_COPY);
@@ -284,7 +288,6 @@ bool LICE_CachedFont::renderGlyph(Glyph& glyph, WDL_TypedBuf<unsigned char>& mas
                    [](void* user, const SWELL_CharPlacement& p) { *static_cast<SWELL_CharPlacement*>(user) = p; },
                    &pen);
   SWELL_DrawText(dc, utf8, n, &cell, flags);
-  ::SetBkMode(dc, OPAQUE);
 
   // The ink's bounding box in the green channel (white text on black: green = coverage).
   const LICE_BitmapRows rows(bm);

@@ -9,6 +9,7 @@
 #include "containers/WDL_TypedBuf.h"
 #include "platform/gdi/swell_font.h"
 #include "rasterizer/lice_bitmap.h"
+#include "rasterizer/lice_combine.h"
 #include "rasterizer/lice_glyph.h"
 
 // Font flags (SetFromHFont). The effect flags (mono, shadow, outline) and the reserved bits of
