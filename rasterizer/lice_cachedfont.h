@@ -9,6 +9,7 @@
 #include "containers/WDL_TypedBuf.h"
 #include "platform/gdi/swell_font.h"
 #include "rasterizer/lice_bitmap.h"
+#include "rasterizer/lice_combine.h"
 #include "rasterizer/lice_glyph.h"
 
 // Font flags (SetFromHFont). The effect flags (mono, shadow, outline) and the reserved bits of
@@ -143,8 +144,13 @@ private:
   int drawNative(LICE_IBitmap* bm, const char* text, int len, RECT* rect, unsigned flags);
   int drawNativeWithoutContext(LICE_IBitmap* bm, const char* text, int len, RECT* rect, unsigned flags);
   int drawFromGlyphs(LICE_IBitmap* bm, const char* text, int len, RECT* rect, unsigned flags);
-  const Glyph* glyphFor(unsigned code);
-  bool renderGlyph(Glyph& glyph);
+  void drawMask(LICE_IBitmap* bm, const Glyph& g, const unsigned char* mask, int penX, int penY, const RECT& clip,
+                float alpha);
+  // The entry of code (added when new), rendered; null when the store cannot hold it.
+  Glyph* glyphFor(unsigned code);
+  // Renders code's coverage into mask (and fills in the glyph's placement). Scratch lock held.
+  bool renderGlyph(Glyph& glyph, WDL_TypedBuf<unsigned char>& mask);
+  const unsigned char* maskOf(const Glyph& g) const;
   void emptyGlyphStore();
 
   LICE_pixel m_fg;
@@ -155,6 +161,7 @@ private:
   float m_alpha;
   int m_flags;
   int m_line_height;
+  int m_ascent; // from the handle's metrics, for DrawGlyph's cell
   Glyph m_lowglyphs[128];
   WDL_TypedBuf<Glyph> m_extraglyphs; // sorted by code
   WDL_HeapBuf m_masks;

@@ -2,8 +2,11 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <deque>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/gdi/swell_font.h"
@@ -42,7 +45,7 @@ struct PlacedMask
 struct TextJob
 {
   std::vector<PlacedMask> glyphs;
-  std::deque<GlyphMask> spare_masks; // glyphs the cache had no room for
+  std::vector<std::unique_ptr<GlyphMask>> spare_masks; // glyphs the cache had no room for
   std::vector<TextBand> backgrounds;
   std::vector<TextBand> bars;
   std::vector<SWELL_CharPlacement> placements;
@@ -51,16 +54,83 @@ struct TextJob
 int clampToInt(int64_t v) { return int(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
 
 // The one blend of text: each colour channel moves from d towards s by the coverage's weight
-// w = 256 * coverage / 255, as s + (d - s) * (256 - w) / 256 (truncating), and alpha towards 255.
-// It is the rasteriser's Copy formula, so masks drawn by the rasteriser match text drawn here.
-inline void blendPixel(uint32_t* p, int r, int g, int b, int coverage)
+// w = 256 * coverage / 255, as s + (d - s) * (256 - w) / 256 (truncating toward zero), and alpha
+// towards 255. It is the rasteriser's Copy formula, so masks drawn by the rasteriser match text
+// drawn here exactly. With k = 256 - w, |d - s| * k fits in 16 bits unsigned, so the truncated
+// quotient is (|d - s| * k) >> 8 with the sign of d - s put back: exact in 16-bit lanes.
+struct CoverageBlend
 {
-  const int w = (256 * coverage) / 255;
-  const uint32_t d = *p;
-  const auto mix = [w](int dc, int sc) { return sc + ((dc - sc) * (256 - w)) / 256; };
-  *p = uint32_t(mix(int(d >> 24), 255)) << 24 | uint32_t(mix(int((d >> 16) & 255), r)) << 16 |
-       uint32_t(mix(int((d >> 8) & 255), g)) << 8 | uint32_t(mix(int(d & 255), b));
-}
+  uint16_t keep[256]; // k = 256 - w for each coverage
+
+  CoverageBlend()
+  {
+    for (int m = 0; m < 256; ++m) keep[m] = uint16_t(256 - (256 * m) / 255);
+  }
+
+  static int channel(int d, int s, int k)
+  {
+    const int q = ((d > s ? d - s : s - d) * k) >> 8;
+    return d >= s ? s + q : s - q;
+  }
+
+  void pixel(uint32_t* p, uint32_t solid, uint8_t coverage) const
+  {
+    const uint32_t d = *p;
+    const int k = keep[coverage];
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+      out |= uint32_t(channel(int(d >> shift & 255), int(solid >> shift & 255), k)) << shift;
+    *p = out;
+  }
+
+  // Blends n pixels of one row; solid is the text colour with alpha 255.
+  void row(uint32_t* p, const uint8_t* cov, int64_t n, uint32_t solid) const
+  {
+    int64_t x = 0;
+#if defined(__SSE2__)
+    const __m128i s = _mm_set1_epi32(int(solid)), zero = _mm_setzero_si128();
+    const __m128i s16 = _mm_unpacklo_epi8(s, zero);
+    const __m128i full = _mm_set1_epi16(255), whole = _mm_set1_epi16(256);
+    for (; x + 4 <= n; x += 4)
+    {
+      uint32_t four;
+      memcpy(&four, cov + x, 4);
+      if (four == 0) continue;
+      if (four == 0xFFFFFFFFu)
+      {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + x), s);
+        continue;
+      }
+      const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x));
+      const __m128i above = _mm_subs_epu8(d, s), below = _mm_subs_epu8(s, d);
+      const __m128i diff = _mm_or_si128(above, below);
+      const __m128i negative = _mm_cmpeq_epi8(_mm_cmpeq_epi8(below, zero), zero); // d < s
+      // k = 256 - w with w = 256 * m / 255, which is m, or 256 for m = 255; four lanes a pixel.
+      const __m128i c = _mm_cvtsi32_si128(int(four));
+      const __m128i spread = _mm_unpacklo_epi16(_mm_unpacklo_epi8(c, c), _mm_unpacklo_epi8(c, c));
+      const auto keepOf = [&](__m128i m16) {
+        const __m128i w = _mm_sub_epi16(m16, _mm_cmpeq_epi16(m16, full));
+        return _mm_sub_epi16(whole, w);
+      };
+      const __m128i k01 = keepOf(_mm_unpacklo_epi8(spread, zero)), k23 = keepOf(_mm_unpackhi_epi8(spread, zero));
+      const auto half = [&](__m128i diff16, __m128i neg16, __m128i k) {
+        const __m128i q = _mm_srli_epi16(_mm_mullo_epi16(diff16, k), 8);
+        return _mm_add_epi16(s16, _mm_sub_epi16(_mm_xor_si128(q, neg16), neg16));
+      };
+      const __m128i lo = half(_mm_unpacklo_epi8(diff, zero), _mm_unpacklo_epi8(negative, negative), k01);
+      const __m128i hi = half(_mm_unpackhi_epi8(diff, zero), _mm_unpackhi_epi8(negative, negative), k23);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(p + x), _mm_packus_epi16(lo, hi));
+    }
+#endif
+    for (; x < n; ++x)
+    {
+      if (cov[x] == 255) p[x] = solid;
+      else if (cov[x]) pixel(p + x, solid, cov[x]);
+    }
+  }
+};
+
+const CoverageBlend kBlend;
 
 class ContextPixels
 {
@@ -74,18 +144,9 @@ public:
     const GlyphMask& m = *pm.mask;
     const PixelBox box = clip & PixelBox{pm.x, pm.y, pm.x + m.width, pm.y + m.height};
     if (box.empty()) return;
-    const int r = int((colour >> 16) & 255), g = int((colour >> 8) & 255), b = int(colour & 255);
     const uint32_t solid = 0xFF000000u | colour;
     for (int64_t y = box.t; y < box.b; ++y)
-    {
-      const uint8_t* cov = m.coverage.data() + (y - pm.y) * m.width + (box.l - pm.x);
-      uint32_t* p = at(box.l, y);
-      for (int64_t x = box.l; x < box.r; ++x, ++p, ++cov)
-      {
-        if (*cov == 255) *p = solid;
-        else if (*cov) blendPixel(p, r, g, b, *cov);
-      }
-    }
+      kBlend.row(at(box.l, y), m.coverage.data() + (y - pm.y) * m.width + (box.l - pm.x), box.r - box.l, solid);
   }
 
   // Sets every pixel whose centre lies in the text-space band to the opaque colour.
@@ -124,12 +185,12 @@ private:
 // Lays out (and, unless only placing or measuring, prepares to draw) text in rect; the part of
 // SWELL_DrawText that needs the font lock. Returns the text's height.
 int64_t prepareText(HDC ctx, const FontObject& font, const char* text, size_t length, RECT* rect, unsigned flags,
-                    bool placeOnly, TextJob* job, std::unique_ptr<TextLayout>* layoutOut)
+                    bool placeOnly, TextJob* job, std::optional<TextLayout>* layoutOut)
 {
   const LayoutFont lf{font.instance, font.metrics.tmHeight, font.metrics.tmAscent, font.instance->key().escapement};
   const int64_t wrapWidth = int64_t(rect->right) - rect->left;
-  layoutOut->reset(new TextLayout(lf, text, length, flags, wrapWidth));
-  TextLayout* layout = layoutOut->get();
+  layoutOut->emplace(lf, text, length, flags, wrapWidth);
+  TextLayout* layout = &**layoutOut;
   if (flags & DT_CALCRECT) return layout->boxHeight();
 
   layout->placeIn(*rect, flags);
@@ -174,9 +235,9 @@ int64_t prepareText(HDC ctx, const FontObject& font, const char* text, size_t le
       const GlyphMask* m = c.glyph->mask.get();
       if (!m)
       {
-        job->spare_masks.emplace_back();
-        m = font.instance->mask(c.glyph, &job->spare_masks.back());
-        if (m != &job->spare_masks.back()) job->spare_masks.pop_back();
+        std::unique_ptr<GlyphMask> spare(new GlyphMask);
+        m = font.instance->mask(c.glyph, spare.get());
+        if (m == spare.get()) job->spare_masks.push_back(std::move(spare));
       }
       if (m && m->width > 0) job->glyphs.push_back(PlacedMask{m, x + m->left, y + m->top});
       return true;
@@ -203,7 +264,7 @@ int drawText(HDC ctx, const char* text, int len, RECT* rect, unsigned flags,
   }
 
   TextJob job;
-  std::unique_ptr<TextLayout> layout;
+  std::optional<TextLayout> layout;
   int64_t height;
   {
     WDL_MutexLock lock(&FontLock());

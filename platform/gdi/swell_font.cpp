@@ -156,8 +156,9 @@ unsigned SetBkColor(HDC ctx, unsigned colour)
 
 bool SWELL_SetFontFiles(const char* const* files, int count)
 {
+  if (count > 0 && !files) return false;
   std::vector<std::string> list;
-  for (int i = 0; files && i < count; ++i)
+  for (int i = 0; i < count; ++i)
   {
     if (!files[i]) return false;
     list.emplace_back(files[i]);

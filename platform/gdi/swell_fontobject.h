@@ -21,9 +21,9 @@ struct FontObject : HGDIOBJ__
   ~FontObject() override;
 };
 
-// The font selected into ctx, or null.
+// The font selected into ctx, or null. Fonts are the only drawing objects there are.
 inline FontObject* SelectedFont(HDC ctx)
 {
-  return ctx ? dynamic_cast<FontObject*>(ctx->font.get()) : nullptr;
+  return ctx ? static_cast<FontObject*>(ctx->font.get()) : nullptr;
 }
 } // namespace swell_text

@@ -141,7 +141,7 @@ void FontInstance::measure(unsigned code, Glyph* g)
   g->rsb_delta = int(slot->rsb_delta);
 }
 
-Glyph* FontInstance::glyph(unsigned code, Glyph* spare)
+Glyph* FontInstance::lookUp(unsigned code, Glyph* spare)
 {
   const auto known = m_glyphs.find(code);
   if (known != m_glyphs.end()) return &known->second;
@@ -150,10 +150,30 @@ Glyph* FontInstance::glyph(unsigned code, Glyph* spare)
   *g = Glyph();
   g->cached = room;
   measure(code, g);
+  if (room && code < 128) m_ascii[code] = g;
   return g;
 }
 
-int FontInstance::kerning(Face* leftFace, unsigned leftIndex, int leftRsbDelta, const Glyph& right)
+int FontInstance::lookUpKerning(unsigned leftCode, Face* leftFace, unsigned leftIndex, int leftRsbDelta,
+                                unsigned rightCode, const Glyph& right)
+{
+  if (leftCode < 128 && rightCode < 128)
+  {
+    if (m_ascii_kerning.empty()) m_ascii_kerning.assign(128 * 128, kUnknownKerning);
+    int16_t& known = m_ascii_kerning[leftCode * 128 + rightCode];
+    if (known == kUnknownKerning) known = int16_t(pairKerning(leftFace, leftIndex, leftRsbDelta, right));
+    return known;
+  }
+  if (leftFace != right.face) return 0;
+  const uint64_t key = uint64_t(leftIndex) << 32 | right.index;
+  const auto known = m_kerning.find(key);
+  if (known != m_kerning.end()) return known->second;
+  const int px = pairKerning(leftFace, leftIndex, leftRsbDelta, right);
+  if (leftFace == m_key.face && m_kerning.size() < kMaxCachedGlyphs) m_kerning[key] = px;
+  return px;
+}
+
+int FontInstance::pairKerning(Face* leftFace, unsigned leftIndex, int leftRsbDelta, const Glyph& right)
 {
   if (!leftFace || leftFace != right.face) return 0;
   FT_Vector k{0, 0};

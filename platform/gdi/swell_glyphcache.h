@@ -6,6 +6,7 @@
 // FontLock held; a rendered mask stays where it is until the instance goes, so a caller may read
 // it after leaving the lock as long as it holds the instance.
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
@@ -64,10 +65,24 @@ public:
   const InstanceKey& key() const { return m_key; }
 
   // The glyph of code: the cached one, or spare filled in when the cache is full.
-  Glyph* glyph(unsigned code, Glyph* spare);
+  Glyph* glyph(unsigned code, Glyph* spare)
+  {
+    if (code < 128 && m_ascii[code]) return m_ascii[code];
+    return lookUp(code, spare);
+  }
   // Kerning between a glyph (face, index and right side-bearing delta of the left one) and the
-  // glyph that follows it, whole pixels along the baseline.
-  int kerning(Face* leftFace, unsigned leftIndex, int leftRsbDelta, const Glyph& right);
+  // glyph that follows it, whole pixels along the baseline. Codes below 128 are looked up by
+  // index once known.
+  int kerning(unsigned leftCode, Face* leftFace, unsigned leftIndex, int leftRsbDelta, unsigned rightCode,
+              const Glyph& right)
+  {
+    if (leftCode < 128 && rightCode < 128 && !m_ascii_kerning.empty())
+    {
+      const int16_t known = m_ascii_kerning[leftCode * 128 + rightCode];
+      if (known != kUnknownKerning) return known;
+    }
+    return lookUpKerning(leftCode, leftFace, leftIndex, leftRsbDelta, rightCode, right);
+  }
   // The rendered mask of glyph g (rendered now when needed); kept in g when the cache has room,
   // else rendered into spare. Null when the glyph cannot be rendered.
   const GlyphMask* mask(Glyph* g, GlyphMask* spare);
@@ -83,7 +98,14 @@ private:
   FT_Size sizeFor(Face* face);
   bool activate(Face* face, bool transformed);
   bool loadGlyph(const Glyph& g, bool transformed);
+  // Kerning of a pair not yet asked for; real kerning stays far within int16 at the sizes allowed.
+  static constexpr int16_t kUnknownKerning = INT16_MIN;
+
+  Glyph* lookUp(unsigned code, Glyph* spare);
+  int lookUpKerning(unsigned leftCode, Face* leftFace, unsigned leftIndex, int leftRsbDelta, unsigned rightCode,
+                    const Glyph& right);
   void measure(unsigned code, Glyph* g);
+  int pairKerning(Face* leftFace, unsigned leftIndex, int leftRsbDelta, const Glyph& right);
   bool render(Glyph* g, GlyphMask* out);
 
   InstanceKey m_key;
@@ -94,6 +116,10 @@ private:
   long m_embolden_strength = 0; // 26.6
   std::unordered_map<Face*, FT_Size> m_sizes;
   std::unordered_map<unsigned, Glyph> m_glyphs;
+  // Fast paths for the common case: glyphs and kerning of codes below 128 by direct index.
+  Glyph* m_ascii[128] = {};
+  std::vector<int16_t> m_ascii_kerning; // 128 x 128, kUnknownKerning until asked
+  std::unordered_map<uint64_t, int> m_kerning;
   size_t m_mask_bytes = 0;
   size_t m_rendered = 0;
 };

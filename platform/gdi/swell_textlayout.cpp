@@ -15,15 +15,10 @@ int64_t floorHalf(int64_t v) { return v >= 0 ? v / 2 : -((-v + 1) / 2); }
 bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 } // namespace
 
-unsigned DecodeUtf8(const char*& p, const char* end)
+unsigned DecodeUtf8Sequence(const char*& p, const char* end)
 {
   const auto* s = reinterpret_cast<const unsigned char*>(p);
   const unsigned char lead = s[0];
-  if (lead < 0x80)
-  {
-    ++p;
-    return lead;
-  }
   int extra;
   unsigned code, min;
   if (lead >= 0xC2 && lead <= 0xDF) extra = 1, code = lead & 0x1F, min = 0x80;

@@ -19,7 +19,17 @@ constexpr unsigned kReplacementCharacter = 0xFFFD;
 // Decodes one UTF-8 character from [p, end): returns its code point and moves p past it. An
 // invalid or truncated sequence, an overlong form, a surrogate or a value above U+10FFFF yields
 // U+FFFD and consumes one byte (or the valid prefix of a truncated sequence). p < end.
-unsigned DecodeUtf8(const char*& p, const char* end);
+unsigned DecodeUtf8Sequence(const char*& p, const char* end);
+inline unsigned DecodeUtf8(const char*& p, const char* end)
+{
+  const auto lead = static_cast<unsigned char>(*p);
+  if (lead < 0x80)
+  {
+    ++p;
+    return lead;
+  }
+  return DecodeUtf8Sequence(p, end);
+}
 
 // One character as the layout meets it.
 struct LaidChar
@@ -110,7 +120,7 @@ void WalkCharacters(FontInstance* instance, const char* text, size_t begin, size
   const char* p = text + begin;
   const char* const stop = text + end;
   Face* prevFace = nullptr;
-  unsigned prevIndex = 0;
+  unsigned prevCode = 0, prevIndex = 0;
   int prevRsb = 0;
   int64_t pen = 0;
   bool underlineNext = false;
@@ -130,11 +140,12 @@ void WalkCharacters(FontInstance* instance, const char* text, size_t begin, size
     }
     if (code < 0x20 || code == 0x7F) continue;
     Glyph* g = instance->glyph(code, &spare);
-    if (prevFace) pen += instance->kerning(prevFace, prevIndex, prevRsb, *g);
+    if (prevFace) pen += instance->kerning(prevCode, prevFace, prevIndex, prevRsb, code, *g);
     if (!visit(LaidChar{code, byte, g, pen, underlineNext})) return;
     underlineNext = false;
     pen += g->advance;
     prevFace = g->face;
+    prevCode = code;
     prevIndex = g->index;
     prevRsb = g->rsb_delta;
   }
