@@ -48,7 +48,18 @@ bool DrawPanelArt(PanelArt& art, std::string& error) {
   background = DrawBackground(type);
   art.Slot(kBypass) = DrawBypassSwitch(background.get(), type);
   art.Slot(kCircuit) = DrawCircuitSwitch(background.get());
-  for (const PanelImage* knob : {&kOut, &kHi, &kLo}) art.Slot(*knob) = DrawKnobStrip(*knob);
+  art.Slot(kOut) = DrawKnobStrip(kOut);
+  art.Slot(kHi) = DrawKnobStrip(kHi);
+  // The two tone knobs are the same knob: LO's strip is HI's whenever their frames match.
+  const bool sameKnob = kLo.frameWidth == kHi.frameWidth && kLo.frameHeight == kHi.frameHeight &&
+                        kLo.frames == kHi.frames;
+  if (sameKnob) {
+    auto copy = std::make_unique<LICE_MemBitmap>();
+    LICE_Copy(copy.get(), art.For(kHi));
+    art.Slot(kLo) = std::move(copy);
+  } else {
+    art.Slot(kLo) = DrawKnobStrip(kLo);
+  }
   return true;
 }
 
