@@ -8,7 +8,7 @@
 namespace kestrune::panelart {
 namespace {
 
-constexpr int kFineScale = 4;
+constexpr int kFineScale = 5;
 // Direction the light comes from, clockwise from straight up.
 constexpr double kLightAngle = -kPi / 4;
 constexpr int kFlutes = 36;
