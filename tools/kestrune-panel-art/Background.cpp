@@ -89,8 +89,11 @@ std::unique_ptr<LICE_MemBitmap> DrawBackground(const Typesetter& type) {
   // The nameplate: a brushed strip along the bottom edge, set off by an engraved line.
   panel.Paint([&](Surface& m) { m.Rect(0, kNameplateTop, kWidth, kHeight - kNameplateTop, Rgb(255, 255, 255)); },
               NameplateMetal);
+  // The control plate overlaps the nameplate a little: its edge casts a short soft shadow.
+  panel.Paint([&](Surface& m) { m.Rect(0, kNameplateTop, kWidth, 6, Rgb(255, 255, 255)); },
+              [](double, double y) { return WithAlpha(palette::kShadow, 0.45 * std::exp(-(y - kNameplateTop) / 1.8)); });
   panel.Rect(0, kNameplateTop - 1, kWidth, 1, palette::kEngraving, 0.8f);
-  panel.Rect(0, kNameplateTop, kWidth, 1, palette::kHighlight, 0.10f);
+  panel.Rect(0, kNameplateTop - 2, kWidth, 1, palette::kHighlight, 0.06f);
   panel.Rect(20, kFooterTop, kWidth - 40, 0.5, palette::kEngraving, 0.9f);
   panel.Rect(20, kFooterTop + 0.5, kWidth - 40, 0.5, palette::kHighlight, 0.08f);
 
