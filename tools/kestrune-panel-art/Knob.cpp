@@ -4,6 +4,7 @@
 
 #include "rasterizer/lice_blit.h"
 #include "tools/kestrune-panel-art/Palette.h"
+#include "tools/kestrune-panel-art/Surface.h"
 
 namespace kestrune::panelart {
 namespace {
@@ -19,10 +20,8 @@ struct Polar {
   Polar(double x, double y, double cx, double cy) : r(std::hypot(x - cx, y - cy)), angle(std::atan2(x - cx, cy - y)) {}
 };
 
-}  // namespace
-
-double KnobRadius(const PanelImage& knob) { return knob.frameWidth * 0.36; }
-
+// Draws a knob of radius radius centred at (cx, cy), its pointer at angle radians clockwise from
+// straight up.
 void DrawKnob(Surface& surface, double cx, double cy, double radius, double angle) {
   const double R = radius, gripR = 0.70 * R, capR = 0.54 * R;
   const auto disc = [&](double r) { return [=](Surface& m) { m.Disc(cx, cy, r, Rgb(255, 255, 255)); }; };
@@ -79,6 +78,10 @@ void DrawKnob(Surface& surface, double cx, double cy, double radius, double angl
   // Pointer engraved in the cap, from near the centre to the bevel.
   surface.Bar(AtAngle(cx, cy, 0.16 * R, angle), AtAngle(cx, cy, capR - 1.3, angle), 0.075 * R, palette::kEngraving);
 }
+
+}  // namespace
+
+double KnobRadius(const PanelImage& knob) { return knob.frameWidth * 0.36; }
 
 std::unique_ptr<LICE_MemBitmap> DrawKnobStrip(const PanelImage& knob) {
   auto strip = std::make_unique<LICE_MemBitmap>(knob.frameWidth, knob.frameHeight * knob.frames);

@@ -1,17 +1,13 @@
 #pragma once
-// The knobs: a black skirt with a cream pointer, a fluted grip and a machined aluminium cap.
+// The knobs: a black skirt with a cream pointer, a knurled grip and a machined aluminium cap.
+// Light falls from the upper left and stays put while the knob turns.
 
 #include <memory>
 
 #include "effect/PanelLayout.h"
 #include "rasterizer/lice_membitmap.h"
-#include "tools/kestrune-panel-art/Surface.h"
 
 namespace kestrune::panelart {
-
-// Draws a knob of radius radius centred at (cx, cy), its pointer at angle radians clockwise from
-// straight up. Light falls from the upper left and stays put while the knob turns.
-void DrawKnob(Surface& surface, double cx, double cy, double radius, double angle);
 
 // The knob's skirt radius for a frame of the given width.
 double KnobRadius(const PanelImage& knob);
