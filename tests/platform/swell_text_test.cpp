@@ -494,3 +494,24 @@ TEST_F(SwellText, AFontDeletedWhileSelectedStaysUsableUntilDeselected)
   EXPECT_EQ(0, SWELL_DrawText(ctx.dc(), "no font", -1, &r, 0));
   EXPECT_FALSE(DeleteObject(nullptr));
 }
+
+// ---- the look --------------------------------------------------------------------------------
+
+TEST_F(SwellText, HintingPutsTheTopAndBottomOfCapitalsOnWholeRows)
+{
+  // Grey-scale glyphs are hinted vertically: an H's stems start and end on pixel rows, so down
+  // each stem column the coverage is the same from the first inked row to the last, and the
+  // stem is the face's cap height within a row (the hinter may round either way).
+  const FaceFacts face = ReadFace(kDejaVuSans);
+  for (int em : {9, 12, 20})
+  {
+    TestContext ctx(40, 40, 0xFFFFFFFFu);
+    SelectedFont f(ctx.dc(), MakeFont(-em));
+    RECT r = {4, 4, 36, 36};
+    SWELL_DrawText(ctx.dc(), "H", 1, &r, 0);
+    const Ink ink = ctx.ink(0xFFFFFFFFu);
+    EXPECT_NEAR(double(em) * face.capHeight / face.upem, ink.height(), 1.0) << em;
+    const int stem = ink.left; // the left stem's first column
+    for (int y = ink.top; y < ink.bottom; ++y) EXPECT_EQ(ctx.px(stem, ink.top), ctx.px(stem, y)) << em << " row " << y;
+  }
+}
