@@ -81,6 +81,9 @@ public:
 // LICE_FONT_FLAG_NATIVE and none of LICE_FONT_FLAGS_GLYPH_ONLY and the draw flags do not exceed
 // LICE_DT_NATIVE_MAX; otherwise only when the line height is 256 or more.
 //
+// With an opaque background the native path fills each line's box, the glyph-cache path the box
+// of the whole text (the same for a single line).
+//
 // All fonts share two scratch bitmaps (one for measuring and rendering glyphs, one for native
 // drawing into bitmaps without a drawing context), guarded by a module-wide lock and freed when
 // the last font is destroyed. One font may be drawn with from several threads: its glyph store

@@ -130,7 +130,8 @@ HFONT CreateFont(int height, int width, int escapement, int orientation, int wei
                  const char* faceName);
 
 // Selects obj into ctx for text drawing and returns the object selected before (null when none
-// was). Selecting null leaves the context without a font. Null ctx: returns null, does nothing.
+// was, or when it had been deleted while selected: it is freed now). Selecting null leaves the
+// context without a font. Null ctx: returns null, does nothing.
 HGDIOBJ SelectObject(HDC ctx, HGDIOBJ obj);
 
 // Frees a font. A font still selected into a context stays usable there until it is replaced or

@@ -124,6 +124,24 @@ struct FontStore::FallbackList
 
 FontStore* FontStore::s_store = nullptr;
 int FontStore::s_references = 0;
+bool FontStore::s_unloading = false;
+
+// Runs at module unload: frees the store now when nothing holds it, else lets the last
+// reference free it (fonts in other static objects may be deleted after this runs).
+struct StoreKeeper
+{
+  ~StoreKeeper()
+  {
+    WDL_MutexLock lock(&FontLock());
+    FontStore::s_unloading = true;
+    if (FontStore::s_references == 0)
+    {
+      delete FontStore::s_store;
+      FontStore::s_store = nullptr;
+    }
+  }
+};
+StoreKeeper s_keeper;
 
 FontStore::Ref::Ref()
 {
@@ -134,7 +152,7 @@ FontStore::Ref::Ref()
 
 FontStore::Ref::~Ref()
 {
-  if (--s_references == 0)
+  if (--s_references == 0 && s_unloading)
   {
     delete s_store;
     s_store = nullptr;
@@ -161,6 +179,7 @@ void FontStore::loadConfig()
   if (m_config) FcConfigDestroy(static_cast<FcConfig*>(m_config));
   m_config = createConfig(pinnedFiles());
   m_fallbacks.clear();
+  m_matches.clear();
 }
 
 bool FontStore::setFontFiles(const std::vector<std::string>& files)
@@ -194,6 +213,12 @@ void* FontStore::prepared(const FaceRequest& request)
 bool FontStore::match(const FaceRequest& request, FaceMatch* out)
 {
   if (!m_library || !m_config) return false;
+  const auto known = m_matches.find(request);
+  if (known != m_matches.end())
+  {
+    *out = known->second;
+    return true;
+  }
   FcPattern* pattern = static_cast<FcPattern*>(prepared(request));
   if (!pattern) return false;
   FcResult result = FcResultNoMatch;
@@ -212,6 +237,7 @@ bool FontStore::match(const FaceRequest& request, FaceMatch* out)
   if (FcPatternGetMatrix(found, FC_MATRIX, 0, &matrix) == FcResultMatch && matrix) m.oblique_shear = matrix->xy;
   FcPatternDestroy(found);
   if (!face) return false;
+  if (m_matches.size() < 1024) m_matches[request] = m;
   *out = m;
   return true;
 }

@@ -9,9 +9,11 @@
 // held. Glyphs are rendered once and cached (swell_glyphcache.h), so the lock is held only while
 // a text is laid out and its missing glyphs are rendered, not while pixels are blended.
 //
-// The store exists while anything uses it: it is created by the first FontStore::Ref and torn
-// down (library closed, faces freed) when the last one goes, so a module unloaded after its last
-// font was deleted leaves nothing of FreeType behind.
+// The store is created by the first FontStore::Ref and then kept while the module is loaded, so
+// that fonts created and deleted one after another do not reload fontconfig's configuration and
+// reopen faces each time. When the module is unloaded it is torn down (library closed, faces
+// freed) as soon as the last reference goes, whichever of the two comes last, so an unloaded
+// module leaves nothing of FreeType behind.
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -86,7 +88,8 @@ public:
     FontStore* m_store;
   };
 
-  // Finds the face for a request through fontconfig and opens it. False when none can be had.
+  // Finds the face for a request through fontconfig and opens it (once per request; later
+  // calls get the same answer). False when none can be had.
   bool match(const FaceRequest& request, FaceMatch* out);
   // The first face of the request's fallback list (fontconfig's sort order) that has the
   // character, or null. Answers are remembered per request and character.
@@ -106,12 +109,15 @@ private:
   void* prepared(const FaceRequest& request); // FcPattern*, after substitution
   void loadConfig();
 
+  friend struct StoreKeeper;
   static FontStore* s_store;
   static int s_references;
+  static bool s_unloading;
 
   FT_Library m_library = nullptr;
   void* m_config = nullptr; // FcConfig*
   std::map<std::pair<std::string, int>, std::unique_ptr<Face>> m_faces;
   std::map<FaceRequest, std::unique_ptr<FallbackList>> m_fallbacks;
+  std::map<FaceRequest, FaceMatch> m_matches; // fontconfig's answers, asked once per request
 };
 } // namespace swell_text

@@ -139,13 +139,16 @@ TEST_F(SwellTextHostile, RandomTextFlagsFontsAndRectanglesNeverTouchAnythingElse
 {
   std::mt19937 rng(77);
   TestContext ctx(37, 23, kPaper);
+  const int heights[] = {-3, 1, 7, 12, 19, 40, 300, -90};
+  const int escapements[] = {0, 900, 1800, 2700, 450, -300, 3599, 7200};
+  std::vector<HFONT> fonts;
+  for (int i = 0; i < 24; ++i)
+    fonts.push_back(CreateFont(heights[rng() % 8], int(rng() % 3) * 5, escapements[rng() % 8], 0, int(rng() % 1000),
+                               int(rng() % 2), int(rng() % 2), int(rng() % 2), 0, 0, 0, int(rng() % 6),
+                               int(rng() % 256), i % 3 ? "DejaVu Sans" : "Monaco"));
   for (int trial = 0; trial < 250; ++trial)
   {
-    const int heights[] = {-3, 1, 7, 12, 19, 40, 300, -90};
-    const int escapements[] = {0, 900, 1800, 2700, 450, -300, 3599, 7200};
-    SelectedFont f(ctx.dc(), CreateFont(heights[rng() % 8], int(rng() % 3) * 5, escapements[rng() % 8], 0,
-                                        int(rng() % 1000), int(rng() % 2), int(rng() % 2), int(rng() % 2), 0, 0, 0,
-                                        int(rng() % 6), int(rng() % 256), trial % 3 ? "DejaVu Sans" : "Monaco"));
+    SelectObject(ctx.dc(), fonts[rng() % fonts.size()]);
     SetBkMode(ctx.dc(), int(rng() % 3));
     SetTextColor(ctx.dc(), rng());
     const size_t n = rng() % 40;
@@ -157,4 +160,6 @@ TEST_F(SwellTextHostile, RandomTextFlagsFontsAndRectanglesNeverTouchAnythingElse
     const int len = int(rng() % (n + 10)) - 2;
     SWELL_DrawText(ctx.dc(), bytes.get(), len, &r, rng());
   }
+  SelectObject(ctx.dc(), nullptr);
+  for (HFONT f : fonts) DeleteObject(f);
 }

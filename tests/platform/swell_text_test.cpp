@@ -156,6 +156,8 @@ TEST_F(SwellText, CalcRectMeasuresTheInkThatEachAlignmentPutsInItsPlace)
   const unsigned alignments[] = {0, DT_CENTER, DT_RIGHT, DT_VCENTER, DT_BOTTOM, DT_CENTER | DT_VCENTER,
                                  DT_RIGHT | DT_BOTTOM};
   TestContext ctx(400, 140, kPaper);
+  std::vector<HFONT> fonts; // sizes 8..30, kept for the whole test so their glyphs stay cached
+  for (int size = 8; size <= 30; ++size) fonts.push_back(MakeFont(size));
   for (int trial = 0; trial < 120; ++trial)
   {
     const int size = 8 + int(rng() % 23);
@@ -165,7 +167,7 @@ TEST_F(SwellText, CalcRectMeasuresTheInkThatEachAlignmentPutsInItsPlace)
     const unsigned flags = alignments[rng() % 7];
 
     ctx.fill(kPaper);
-    SelectedFont f(ctx.dc(), MakeFont(size));
+    SelectObject(ctx.dc(), fonts[size - 8]);
     SetTextColor(ctx.dc(), kInk);
     const RECT measured = Measure(ctx.dc(), label);
     RECT rect = {20 + int(rng() % 20), 30 + int(rng() % 10), 380 - int(rng() % 20), 110 - int(rng() % 10)};
@@ -185,6 +187,8 @@ TEST_F(SwellText, CalcRectMeasuresTheInkThatEachAlignmentPutsInItsPlace)
     EXPECT_GE(ink.top, box.top) << label << " size " << size << " flags " << flags;
     EXPECT_LE(ink.bottom, box.bottom) << label << " size " << size << " flags " << flags;
   }
+  SelectObject(ctx.dc(), nullptr);
+  for (HFONT f : fonts) DeleteObject(f);
 }
 
 TEST_F(SwellText, LinesBreakAtLineFeedsAndBetweenWords)
@@ -493,4 +497,25 @@ TEST_F(SwellText, AFontDeletedWhileSelectedStaysUsableUntilDeselected)
   EXPECT_FALSE(GetTextMetrics(ctx.dc(), &tm));
   EXPECT_EQ(0, SWELL_DrawText(ctx.dc(), "no font", -1, &r, 0));
   EXPECT_FALSE(DeleteObject(nullptr));
+}
+
+// ---- the look --------------------------------------------------------------------------------
+
+TEST_F(SwellText, HintingPutsTheTopAndBottomOfCapitalsOnWholeRows)
+{
+  // Grey-scale glyphs are hinted vertically: an H's stems start and end on pixel rows, so down
+  // each stem column the coverage is the same from the first inked row to the last, and the
+  // stem is the face's cap height within a row (the hinter may round either way).
+  const FaceFacts face = ReadFace(kDejaVuSans);
+  for (int em : {9, 12, 20})
+  {
+    TestContext ctx(40, 40, 0xFFFFFFFFu);
+    SelectedFont f(ctx.dc(), MakeFont(-em));
+    RECT r = {4, 4, 36, 36};
+    SWELL_DrawText(ctx.dc(), "H", 1, &r, 0);
+    const Ink ink = ctx.ink(0xFFFFFFFFu);
+    EXPECT_NEAR(double(em) * face.capHeight / face.upem, ink.height(), 1.0) << em;
+    const int stem = ink.left; // the left stem's first column
+    for (int y = ink.top; y < ink.bottom; ++y) EXPECT_EQ(ctx.px(stem, ink.top), ctx.px(stem, y)) << em << " row " << y;
+  }
 }
