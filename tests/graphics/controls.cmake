@@ -1,6 +1,7 @@
 # The control family, drawn and clicked through a headless editor.
 kestrune_add_test(test_graphics_controls
   SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/FaderAndRadioButtonsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KnobControlTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SwitchControlTest.cpp
   LIBS kestrune_graphics_controls kestrune_graphics_headless kestrune_plugin)
