@@ -5,6 +5,8 @@
 #include "rasterizer/lice_bitmap.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <ostream>
 
@@ -298,6 +300,12 @@ void AddImage(IGraphicsHeadless* pEditor, const char* name, const Picture& pictu
   pEditor->AddResource(name, file.data(), static_cast<int>(file.size()));
 }
 
+int NextBitmapId()
+{
+  static std::atomic<int> next{100000};
+  return next++;
+}
+
 ::testing::AssertionResult SamePixels(const Picture& actual, const Picture& expected)
 {
   if (actual.w != expected.w || actual.h != expected.h)
@@ -319,10 +327,11 @@ void AddImage(IGraphicsHeadless* pEditor, const char* name, const Picture& pictu
     }
   }
   if (!count) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << count << " pixels differ, first at (" << firstX << ", " << firstY << "): 0x"
-                                       << std::hex << actual.at(firstX, firstY) << " instead of 0x"
-                                       << expected.at(firstX, firstY) << std::dec << "; within (" << box.L << ", "
-                                       << box.T << ")-(" << box.R << ", " << box.B << ")";
+  char pixels[64];
+  snprintf(pixels, sizeof(pixels), "0x%08X instead of 0x%08X", actual.at(firstX, firstY), expected.at(firstX, firstY));
+  return ::testing::AssertionFailure() << count << " pixels differ, first at (" << firstX << ", " << firstY
+                                       << "): " << pixels << "; within (" << box.L << ", " << box.T << ")-(" << box.R
+                                       << ", " << box.B << ")";
 }
 
 } // namespace editor_test

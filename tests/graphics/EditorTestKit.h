@@ -175,6 +175,33 @@ std::vector<unsigned char> EncodePNG(const Picture& picture);
 // Adds the picture to the editor's resource table as a PNG named name.
 void AddImage(IGraphicsHeadless* pEditor, const char* name, const Picture& picture);
 
+// A fresh bitmap identifier for every call, so tests never meet each other's images in the
+// module-wide cache.
+int NextBitmapId();
+
+// A fixture: an EditorTestPlug with a headless editor of kWidth x kHeight attached to it (so its
+// bitmaps exist; the plug-in owns it).
+class EditorTest : public ::testing::Test
+{
+protected:
+  static constexpr int kWidth = 120, kHeight = 90;
+
+  EditorTest() : editor(new IGraphicsHeadless(&plug, kWidth, kHeight)) { plug.AttachGraphics(editor); }
+
+  // Attaches a probe at r bound to paramIdx and returns it.
+  ProbeControl* AddProbe(IRECT r, int paramIdx = -1)
+  {
+    ProbeControl* pProbe = new ProbeControl(&plug, r, paramIdx);
+    editor->AttachControl(pProbe);
+    return pProbe;
+  }
+  // The draw bitmap's pixels.
+  Picture Drawn() const { return PictureOf(editor->GetDrawBitmap()); }
+
+  EditorTestPlug plug;
+  IGraphicsHeadless* editor;
+};
+
 // Success when the pictures have the same size and pixels; otherwise says how many pixels differ,
 // where the first one is, and the bounding box of the differences.
 ::testing::AssertionResult SamePixels(const Picture& actual, const Picture& expected);
