@@ -1,0 +1,7 @@
+# The editor core, its records, caches, drawing, redraw, input, prompts, menus, the headless host,
+# and the editor on a plug-in and behind the VST 2 wrapper.
+kestrune_add_test(test_graphics
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/EditorDrawingTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/GraphicsRecordsTest.cpp
+  LIBS kestrune_editor_test_kit kestrune_vst_test_host)
