@@ -1,8 +1,9 @@
 #pragma once
 
-// A test plug-in with a headless editor whose background is a random opaque picture, for the
-// control tests: attach controls, attach the editor, then draw, click, drag and prompt through
-// the editor as a platform view would.
+// The test plug-in of the editor test kit with a headless editor whose background is a random
+// opaque picture, for the control tests: attach controls, attach the editor (as an effect's
+// layout does, so that the controls receive their first values), then draw, click, drag and
+// prompt through the editor as a platform view would.
 
 #include <memory>
 #include <vector>
@@ -10,45 +11,35 @@
 #include "graphics/IBitmapControl.h"
 #include "graphics/IControl.h"
 #include "platform/headless/IGraphicsHeadless.h"
+#include "plugin/IParam.h"
 #include "tests/graphics/ControlPictures.h"
-#include "tests/plugin/TestPlug.h"
+#include "tests/graphics/EditorTestKit.h"
 
 namespace control_pictures
 {
 
-// Parameters of the test plug-in.
-enum EControlTestParam
-{
-  kLevel = 0,  // double 0..1, step 0.001
-  kMode = 1,   // enum of three: "Soft", "Warm", "Hard"
-  kActive = 2, // bool: "off", "on"
-  kGain = 3,   // double -24..24 dB, step 0.1
-  kSteps = 4,  // int 0..4
-  kNumControlTestParams
-};
+using editor_test::HostEvent;
+using editor_test::kGain;
+using editor_test::kMode;
+using editor_test::kNeg;
+using editor_test::kSteps;
+using editor_test::kSwitch;
 
 class ControlEditor
 {
 public:
   static constexpr int kW = 120, kH = 100;
 
+  // The gain parameter starts at 0 here (its default is 0.5), so that controls start at the
+  // bottom of their range.
   explicit ControlEditor(uint64_t seed = 1)
-    : plug(kNumControlTestParams, "1-1", 0), background(OpaquePicture(kW, kH, seed)),
+    : background(OpaquePicture(kW, kH, seed)), gui(new IGraphicsHeadless(&plug, kW, kH)),
       mBackgroundBitmap(MakeBitmap(background))
   {
-    plug.GetParam(kLevel)->InitDouble("Level", 0.0, 0.0, 1.0, 0.001, "", "");
-    plug.GetParam(kMode)->InitEnum("Mode", 0, 3, "", "");
-    plug.GetParam(kMode)->SetDisplayText(0, "Soft");
-    plug.GetParam(kMode)->SetDisplayText(1, "Warm");
-    plug.GetParam(kMode)->SetDisplayText(2, "Hard");
-    plug.GetParam(kActive)->InitBool("Active", false, "", "");
-    plug.GetParam(kGain)->InitDouble("Gain", 0.0, -24.0, 24.0, 0.1, "dB", "");
-    plug.GetParam(kSteps)->InitInt("Steps", 0, 0, 4, "", "");
-    gui = new IGraphicsHeadless(&plug, kW, kH);
+    plug.GetParam(kGain)->Set(0.0);
     IBitmap bg(mBackgroundBitmap.get(), kW, kH);
     gui->AttachControl(new IBitmapControl(&plug, 0, 0, &bg, IChannelBlend::kBlendReplace));
   }
-
   ~ControlEditor()
   {
     if (plug.GetGUI() != gui) delete gui;
@@ -79,7 +70,7 @@ public:
   {
     IRECT all(0, 0, kW, kH);
     gui->Draw(&all);
-    return ReadBitmap(gui->GetDrawBitmap());
+    return PictureOf(gui->GetDrawBitmap());
   }
 
   // A click at (x, y): press and release with the given modifiers.
@@ -90,17 +81,17 @@ public:
   }
 
   // The normalised values the host was told, in order, for one parameter.
-  std::vector<double> Informed(int paramIdx) const
+  std::vector<double> Informed(int paramIdx)
   {
     std::vector<double> values;
-    for (const auto& entry : plug.hostInformed)
-      if (entry.first == paramIdx) values.push_back(entry.second);
+    for (const HostEvent& e : plug.Events())
+      if (e.kind == HostEvent::kAutomate && e.paramIdx == paramIdx) values.push_back(e.value);
     return values;
   }
 
-  TestPlug plug;
-  IGraphicsHeadless* gui; // owned by the plug-in once attached
+  editor_test::EditorTestPlug plug;
   Picture background;
+  IGraphicsHeadless* gui; // owned by the plug-in once attached
 
 private:
   std::unique_ptr<LICE_MemBitmap> mBackgroundBitmap;

@@ -1,33 +1,23 @@
 #pragma once
 
-// Pictures for the control tests: filmstrips generated from a seed, and the expected editor
-// picture composed from them pixel by pixel with the blend formulas written out here, apart
-// from the rasteriser.
+// Pictures for the control tests, beyond the editor test kit's: random pictures with every kind
+// of alpha, and expected pictures composed pixel by pixel at any weight and with the additive
+// blend, with the blend formulas written out here, apart from the rasteriser.
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cstdint>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "graphics/IGraphicsStructs.h"
 #include "rasterizer/lice_membitmap.h"
+#include "tests/graphics/EditorTestKit.h"
 
 namespace control_pictures
 {
 
-// Pixels as alpha << 24 | red << 16 | green << 8 | blue, row by row from the top.
-struct Picture
-{
-  int w = 0, h = 0;
-  std::vector<uint32_t> px;
-
-  Picture() = default;
-  Picture(int width, int height, uint32_t fill = 0) : w(width), h(height), px(size_t(width) * height, fill) {}
-  uint32_t& at(int x, int y) { return px[size_t(y) * w + x]; }
-  uint32_t at(int x, int y) const { return px[size_t(y) * w + x]; }
-};
+using editor_test::Picture;
+using editor_test::PictureOf;
+using editor_test::SamePixels;
 
 // A deterministic pseudo-random stream (splitmix64).
 class Rng
@@ -144,37 +134,6 @@ inline std::unique_ptr<LICE_MemBitmap> MakeBitmap(const Picture& p)
   for (int y = 0; y < p.h; ++y)
     for (int x = 0; x < p.w; ++x) bm->getBits()[size_t(y) * bm->getRowSpan() + x] = p.at(x, y);
   return bm;
-}
-
-// The picture a bitmap holds.
-inline Picture ReadBitmap(LICE_IBitmap* bm)
-{
-  Picture p(bm->getWidth(), bm->getHeight());
-  LICE_BitmapRows rows(bm);
-  for (int y = 0; y < p.h; ++y)
-    for (int x = 0; x < p.w; ++x) p.at(x, y) = *rows.at(x, y);
-  return p;
-}
-
-// Passes when the two are equal; otherwise names the number of differing pixels and the first.
-inline ::testing::AssertionResult SamePicture(const Picture& actual, const Picture& expected)
-{
-  if (actual.w != expected.w || actual.h != expected.h)
-    return ::testing::AssertionFailure() << "size " << actual.w << "x" << actual.h << ", expected " << expected.w
-                                         << "x" << expected.h;
-  int bad = 0, firstX = -1, firstY = -1;
-  for (int y = 0; y < actual.h; ++y)
-    for (int x = 0; x < actual.w; ++x)
-      if (actual.at(x, y) != expected.at(x, y) && bad++ == 0)
-      {
-        firstX = x;
-        firstY = y;
-      }
-  if (!bad) return ::testing::AssertionSuccess();
-  char what[160];
-  snprintf(what, sizeof what, "%d pixels differ; first at (%d, %d): 0x%08X, expected 0x%08X", bad, firstX, firstY,
-           actual.at(firstX, firstY), expected.at(firstX, firstY));
-  return ::testing::AssertionFailure() << what;
 }
 
 } // namespace control_pictures

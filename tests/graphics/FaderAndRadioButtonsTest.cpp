@@ -30,14 +30,14 @@ TEST(FaderControl, DrawsItsHandleAlongTheTravel)
     ControlEditor ed(21);
     const Picture handle = RandomPicture(c.dir == kVertical ? 14 : 10, c.dir == kVertical ? 10 : 14, 22);
     IBitmap bm = ed.Image(handle);
-    IFaderControl* pFader = ed.Add(new IFaderControl(&ed.plug, 30, 12, 70, kLevel, &bm, c.dir));
+    IFaderControl* pFader = ed.Add(new IFaderControl(&ed.plug, 30, 12, 70, kGain, &bm, c.dir));
     ed.Attach();
     EXPECT_EQ(*pFader->GetRECT(), c.dir == kVertical ? IRECT(30, 12, 44, 82) : IRECT(30, 12, 100, 26));
-    ed.gui->SetParameterFromPlug(kLevel, c.value, true);
+    ed.gui->SetParameterFromPlug(kGain, c.value, true);
     Picture expected = ed.background;
     const int x = c.dir == kHorizontal ? 30 + c.offset : 30, y = c.dir == kVertical ? 12 + c.offset : 12;
     Compose(expected, handle, IRECT(0, 0, handle.w, handle.h), x, y, Blend::kSourceAlpha);
-    EXPECT_TRUE(SamePicture(ed.Render(), expected)) << "value " << c.value;
+    EXPECT_TRUE(SamePixels(ed.Render(), expected)) << "value " << c.value;
   }
 }
 
@@ -49,7 +49,7 @@ TEST(FaderControl, PressAndDragPutTheHandleUnderTheMouse)
   {
     ControlEditor ed;
     IBitmap bm = ed.Image(RandomPicture(dir == kVertical ? 12 : 9, dir == kVertical ? 9 : 12, 23));
-    IFaderControl* pFader = ed.Add(new IFaderControl(&ed.plug, 20, 10, 80, kLevel, &bm, dir));
+    IFaderControl* pFader = ed.Add(new IFaderControl(&ed.plug, 20, 10, 80, kGain, &bm, dir));
     ed.Attach();
     const IRECT track = *pFader->GetRECT();
     IMouseMod left(true);
@@ -83,26 +83,27 @@ TEST(FaderControl, OnlyHandleFaderIgnoresTheTrackAndRightClickPrompts)
 {
   ControlEditor ed;
   IBitmap bm = ed.Image(RandomPicture(10, 10, 24));
-  IFaderControl* pFader = ed.Add(new IFaderControl(&ed.plug, 40, 10, 60, kGain, &bm, kVertical, true));
+  IFaderControl* pFader = ed.Add(new IFaderControl(&ed.plug, 40, 10, 60, kSteps, &bm, kVertical, true));
   ed.Attach();
-  const double start = pFader->GetValue();
-  EXPECT_DOUBLE_EQ(start, 0.5);
+  EXPECT_DOUBLE_EQ(pFader->GetValue(), 0.3);
   ed.Click(45, 12);
-  EXPECT_EQ(pFader->GetValue(), start);
-  ed.Click(45, 37);
-  EXPECT_NEAR(pFader->GetValue(), 1.0 - (37 - 10 - 5) / 50.0, 1e-12);
+  EXPECT_DOUBLE_EQ(pFader->GetValue(), 0.3);
+  ed.Click(45, 47);
+  EXPECT_NEAR(pFader->GetValue(), 1.0 - (47 - 10 - 5) / 50.0, 1e-12);
+  EXPECT_EQ(ed.plug.GetParam(kSteps)->Value(), 4.0);
 
   IMouseMod right(false, true);
-  ed.Click(45, 37, right);
+  ed.Click(45, 47, right);
   EXPECT_TRUE(ed.gui->Prompts().empty());
   pFader->DisablePrompt(false);
   ed.gui->QueueAnswer(Answer::Text("6"));
-  ed.Click(45, 37, right);
+  ed.Click(45, 47, right);
   ASSERT_EQ(ed.gui->Prompts().size(), 1u);
   EXPECT_EQ(ed.gui->Prompts()[0].kind, Prompt::kTextEntry);
+  EXPECT_EQ(ed.gui->Prompts()[0].text, "4");
   EXPECT_EQ(ed.gui->Prompts()[0].rect, IRECT(25, 32, 65, 48));
-  EXPECT_DOUBLE_EQ(ed.plug.GetParam(kGain)->Value(), 6.0);
-  EXPECT_DOUBLE_EQ(pFader->GetValue(), 30.0 / 48.0);
+  EXPECT_EQ(ed.plug.GetParam(kSteps)->Value(), 6.0);
+  EXPECT_DOUBLE_EQ(pFader->GetValue(), 0.6);
 }
 
 // Buttons spread from the near edge over the rectangle in equal steps (3 buttons 20 high in 100
@@ -126,7 +127,7 @@ TEST(RadioButtonsControl, ButtonsSpreadEvenlyFromTheNearEdgeOrMirrored)
     const IRECT rect(r.L, r.T, r.L + fw + (dir == kHorizontal ? n * fw + rng.Int(0, 90) : 0),
                      r.T + fh + (dir == kVertical ? n * fh + rng.Int(0, 90) : 0));
     IBitmap bm(nullptr, fw, fh * 2, 2);
-    IRadioButtonsControl forward(&ed.plug, rect, kLevel, n, &bm, dir), reversed(&ed.plug, rect, kLevel, n, &bm, dir, true);
+    IRadioButtonsControl forward(&ed.plug, rect, kGain, n, &bm, dir), reversed(&ed.plug, rect, kGain, n, &bm, dir, true);
     ASSERT_EQ(forward.NButtons(), n);
     const IRECT first = *forward.GetButton(0);
     EXPECT_EQ(first.L, rect.L);
@@ -161,7 +162,7 @@ TEST(RadioButtonsControl, ClickSelectsAButtonAndOnlyThatOneIsDrawnOn)
   const Picture strip = RandomPicture(12, 2 * 10, 29);
   IBitmap bm = ed.Image(strip, 2);
   IRadioButtonsControl* pRadio = ed.Add(new IRadioButtonsControl(&ed.plug, IRECT(20, 10, 80, 20), kMode, 3, &bm, kHorizontal));
-  IRadioButtonsControl* pLone = ed.Add(new IRadioButtonsControl(&ed.plug, IRECT(20, 50, 40, 60), kLevel, 1, &bm));
+  IRadioButtonsControl* pLone = ed.Add(new IRadioButtonsControl(&ed.plug, IRECT(20, 50, 40, 60), kGain, 1, &bm));
   ed.Attach();
   const int lefts[] = {20, 44, 68};
   for (int pick : {2, 0, 1})
@@ -173,7 +174,7 @@ TEST(RadioButtonsControl, ClickSelectsAButtonAndOnlyThatOneIsDrawnOn)
     for (int i = 0; i < 3; ++i)
       Compose(expected, strip, i == pick ? IRECT(0, 10, 12, 20) : IRECT(0, 0, 12, 10), lefts[i], 10, Blend::kSourceAlpha);
     Compose(expected, strip, IRECT(0, 10, 12, 20), 20, 50, Blend::kSourceAlpha);
-    EXPECT_TRUE(SamePicture(ed.Render(), expected)) << "button " << pick;
+    EXPECT_TRUE(SamePixels(ed.Render(), expected)) << "button " << pick;
   }
   ed.Click(25, 55);
   EXPECT_EQ(pLone->GetValue(), 0.0);
@@ -182,7 +183,7 @@ TEST(RadioButtonsControl, ClickSelectsAButtonAndOnlyThatOneIsDrawnOn)
   ed.gui->QueueAnswer(Answer::Choose(2));
   ed.Click(30, 15, IMouseMod(false, true));
   ASSERT_EQ(ed.gui->Prompts().size(), 1u);
-  EXPECT_EQ(ed.gui->Prompts()[0].items, (std::vector<std::string>{"Soft", "Warm", "Hard"}));
+  EXPECT_EQ(ed.gui->Prompts()[0].items, (std::vector<std::string>{"A", "B", "C"}));
   EXPECT_EQ(ed.gui->Prompts()[0].itemFlags, (std::vector<int>{0, 4, 0}));
   EXPECT_EQ(pRadio->GetValue(), 1.0);
 }

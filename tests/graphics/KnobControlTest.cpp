@@ -42,17 +42,17 @@ TEST(KnobControls, FilmstripKnobDrawsTheFrameNearestItsValue)
     ControlEditor ed(3);
     const Picture strip = RandomPicture(c.horizontal ? 31 * 14 : 14, c.horizontal ? 12 : 31 * 12, 99);
     IBitmap bm = ed.Image(strip, 31, c.horizontal);
-    IKnobMultiControl* pKnob = ed.Add(new IKnobMultiControl(&ed.plug, 50, 40, kLevel, &bm));
+    IKnobMultiControl* pKnob = ed.Add(new IKnobMultiControl(&ed.plug, 50, 40, kGain, &bm));
     ed.Attach();
     EXPECT_EQ(*pKnob->GetRECT(), IRECT(50, 40, 64, 52));
     if (c.greyed) pKnob->GrayOut(true);
-    ed.gui->SetParameterFromPlug(kLevel, c.value, true);
+    ed.gui->SetParameterFromPlug(kGain, c.value, true);
 
     Picture expected = ed.background;
     const IRECT src = c.horizontal ? IRECT((c.frame - 1) * 14, 0, c.frame * 14, 12)
                                    : IRECT(0, (c.frame - 1) * 12, 14, c.frame * 12);
     Compose(expected, strip, src, 50, 40, Blend::kSourceAlpha, c.greyed ? 0.25f : 1.0f);
-    EXPECT_TRUE(SamePicture(ed.Render(), expected)) << "value " << c.value;
+    EXPECT_TRUE(SamePixels(ed.Render(), expected)) << "value " << c.value;
   }
 }
 
@@ -64,7 +64,7 @@ TEST(KnobControls, DragsMoveTheValueByTheGearedShareOfTheTravel)
   {
     ControlEditor ed;
     IBitmap bm = ed.Image(RandomPicture(30, 50 * 3, 2), 3);
-    IKnobMultiControl* pKnob = ed.Add(new IKnobMultiControl(&ed.plug, 10, 10, kLevel, &bm));
+    IKnobMultiControl* pKnob = ed.Add(new IKnobMultiControl(&ed.plug, 10, 10, kGain, &bm));
     ed.Attach();
     IMouseMod left(true), shift(true, false, true);
     ed.gui->OnMouseDown(20, 30, &left);
@@ -78,7 +78,7 @@ TEST(KnobControls, DragsMoveTheValueByTheGearedShareOfTheTravel)
     for (int y = 30 + 10; y <= 30 + 1000; y += 10) ed.gui->OnMouseDrag(20, y, &shift);
     EXPECT_NEAR(pKnob->GetValue(), 0.5, 1e-9);
     ed.gui->OnMouseUp(20, 1030, &shift);
-    EXPECT_NEAR(ed.plug.GetParam(kLevel)->Value(), 0.5, 0.0005);
+    EXPECT_NEAR(ed.plug.GetParam(kGain)->Value(), 0.5, 0.0005);
   }
 
   Rng rng(5);
@@ -88,7 +88,7 @@ TEST(KnobControls, DragsMoveTheValueByTheGearedShareOfTheTravel)
     const EDirection dir = round % 2 ? kHorizontal : kVertical;
     const double gearing = 0.5 + 8.0 * rng.Unit();
     const IRECT r(20, 20, 20 + rng.Int(5, 60), 20 + rng.Int(5, 60));
-    IKnobLineControl* pKnob = ed.Add(new IKnobLineControl(&ed.plug, r, kLevel, &COLOR_WHITE, 0, 0, -2, 2, dir, gearing));
+    IKnobLineControl* pKnob = ed.Add(new IKnobLineControl(&ed.plug, r, kGain, &COLOR_WHITE, 0, 0, -2, 2, dir, gearing));
     ed.Attach();
     IMouseMod left(true);
     ed.gui->OnMouseDown(r.L, r.T, &left);
@@ -106,7 +106,7 @@ TEST(KnobControls, DragsMoveTheValueByTheGearedShareOfTheTravel)
       ASSERT_NEAR(pKnob->GetValue(), expected, 1e-9) << "round " << round << ", step " << step;
     }
     ed.gui->OnMouseUp(x, y, &left);
-    EXPECT_NEAR(ed.Informed(kLevel).back(), expected, 1e-9);
+    EXPECT_NEAR(ed.Informed(kGain).back(), expected, 1e-9);
   }
 }
 
@@ -116,8 +116,8 @@ TEST(KnobControls, WheelStepsAndDoubleClickRestoresTheDefault)
 {
   ControlEditor ed;
   IBitmap bm = ed.Image(RandomPicture(20, 20 * 11, 8), 11);
-  IKnobMultiControl* pKnob = ed.Add(new IKnobMultiControl(&ed.plug, 30, 30, kLevel, &bm, kHorizontal, 2.0));
-  ed.plug.GetParam(kLevel)->Set(0.3);
+  IKnobMultiControl* pKnob = ed.Add(new IKnobMultiControl(&ed.plug, 30, 30, kGain, &bm, kHorizontal, 2.0));
+  ed.plug.GetParam(kGain)->Set(0.3);
   ed.Attach();
   IMouseMod none, shift(false, false, true), control(false, false, false, true);
   ed.gui->OnMouseWheel(35, 35, &none, 1);
@@ -130,7 +130,7 @@ TEST(KnobControls, WheelStepsAndDoubleClickRestoresTheDefault)
   EXPECT_EQ(pKnob->GetValue(), 0.0);
   ed.gui->OnMouseDblClick(35, 35, &none);
   EXPECT_NEAR(pKnob->GetValue(), 0.3, 1e-12);
-  EXPECT_NEAR(ed.Informed(kLevel).back(), 0.3, 1e-12);
+  EXPECT_NEAR(ed.Informed(kGain).back(), 0.3, 1e-12);
 }
 
 // A line knob draws an antialiased line from the inner to the outer radius (half the width when
@@ -151,9 +151,9 @@ TEST(KnobControls, LineKnobDrawsTheRadiusForItsAngle)
   {
     ControlEditor ed(9);
     const IColor colour(255, 250, 200, 10);
-    ed.Add(new IKnobLineControl(&ed.plug, c.r, kLevel, &colour, c.inner, c.outer, -0.75 * kPi, 0.75 * kPi));
+    ed.Add(new IKnobLineControl(&ed.plug, c.r, kGain, &colour, c.inner, c.outer, -0.75 * kPi, 0.75 * kPi));
     ed.Attach();
-    ed.gui->SetParameterFromPlug(kLevel, c.value, true);
+    ed.gui->SetParameterFromPlug(kGain, c.value, true);
 
     const double angle = -0.75 * kPi + c.value * 1.5 * kPi;
     const double outer = c.outer ? c.outer : c.r.W() / 2.0;
@@ -161,7 +161,7 @@ TEST(KnobControls, LineKnobDrawsTheRadiusForItsAngle)
     std::unique_ptr<LICE_MemBitmap> expected = MakeBitmap(ed.background);
     LICE_Line(expected.get(), int(cx + c.inner * std::sin(angle)), int(cy - c.inner * std::cos(angle)),
               int(cx + outer * std::sin(angle)), int(cy - outer * std::cos(angle)), colour.Packed(), 1.0f, 0, true);
-    EXPECT_TRUE(SamePicture(ed.Render(), ReadBitmap(expected.get()))) << "value " << c.value;
+    EXPECT_TRUE(SamePixels(ed.Render(), PictureOf(expected.get()))) << "value " << c.value;
   }
 }
 
@@ -177,10 +177,10 @@ TEST(KnobControls, RotaterTurnsItsImageAboutItsCentre)
     const Picture image = RandomPicture(21, 16, 13);
     IBitmap bm = ed.Image(image);
     const int yOffset = value == 0.5 ? 0 : 3;
-    IKnobRotaterControl* pKnob = ed.Add(new IKnobRotaterControl(&ed.plug, 40, 30, kLevel, &bm, -kPi, kPi, yOffset));
+    IKnobRotaterControl* pKnob = ed.Add(new IKnobRotaterControl(&ed.plug, 40, 30, kGain, &bm, -kPi, kPi, yOffset));
     ed.Attach();
     EXPECT_EQ(*pKnob->GetRECT(), IRECT(40, 30, 61, 46));
-    ed.gui->SetParameterFromPlug(kLevel, value, true);
+    ed.gui->SetParameterFromPlug(kGain, value, true);
 
     Picture expected = ed.background;
     if (value == 0.5)
@@ -192,9 +192,9 @@ TEST(KnobControls, RotaterTurnsItsImageAboutItsCentre)
       std::unique_ptr<LICE_MemBitmap> into = MakeBitmap(expected), source = MakeBitmap(image);
       LICE_RotatedBlit(into.get(), source.get(), 40, 30, 21, 16, 0, 0, 21, 16, float(-kPi + value * 2 * kPi), false,
                        1.0f, 0x10100, 0.0f, float(yOffset));
-      expected = ReadBitmap(into.get());
+      expected = PictureOf(into.get());
     }
-    EXPECT_TRUE(SamePicture(ed.Render(), expected)) << "value " << value;
+    EXPECT_TRUE(SamePixels(ed.Render(), expected)) << "value " << value;
   }
 }
 
@@ -206,9 +206,9 @@ TEST(KnobControls, RotatingMaskKnobComposesItsThreeImages)
   ControlEditor ed(14);
   const Picture base = RandomPicture(18, 18, 15), mask = RandomPicture(18, 18, 16), top = RandomPicture(18, 18, 17);
   IBitmap bmBase = ed.Image(base), bmMask = ed.Image(mask), bmTop = ed.Image(top);
-  ed.Add(new IKnobRotatingMaskControl(&ed.plug, 25, 35, kLevel, &bmBase, &bmMask, &bmTop, -90.0, 90.0));
+  ed.Add(new IKnobRotatingMaskControl(&ed.plug, 25, 35, kGain, &bmBase, &bmMask, &bmTop, -90.0, 90.0));
   ed.Attach();
-  ed.gui->SetParameterFromPlug(kLevel, 0.5, true);
+  ed.gui->SetParameterFromPlug(kGain, 0.5, true);
 
   Picture knob = base;
   for (uint32_t& p : knob.px) p &= 0x00FFFFFFu;
@@ -216,15 +216,15 @@ TEST(KnobControls, RotatingMaskKnobComposesItsThreeImages)
   Compose(knob, top, IRECT(0, 0, 18, 18), 0, 0, Blend::kSourceAlpha);
   Picture expected = ed.background;
   Compose(expected, knob, IRECT(0, 0, 18, 18), 25, 35, Blend::kSourceAlpha);
-  EXPECT_TRUE(SamePicture(ed.Render(), expected));
+  EXPECT_TRUE(SamePixels(ed.Render(), expected));
 
   // At the value 1 the knob is the editor's rotated mask at 90 degrees, at the knob's corner.
-  ed.gui->SetParameterFromPlug(kLevel, 1.0, true);
+  ed.gui->SetParameterFromPlug(kGain, 1.0, true);
   const Picture turned = ed.Render();
   ControlEditor direct(14);
   direct.Attach();
   direct.Render();
   direct.gui->DrawRotatedMask(&bmBase, &bmMask, &bmTop, 25, 35, 90.0);
-  EXPECT_TRUE(SamePicture(turned, ReadBitmap(direct.gui->GetDrawBitmap())));
-  EXPECT_FALSE(SamePicture(turned, expected));
+  EXPECT_TRUE(SamePixels(turned, PictureOf(direct.gui->GetDrawBitmap())));
+  EXPECT_FALSE(SamePixels(turned, expected));
 }

@@ -53,10 +53,10 @@ TEST(SwitchControls, DrawTheFrameOfTheirValueComposedOverTheBackground)
     const int x = rng.Int(-10, ControlEditor::kW - 5), y = rng.Int(-10, ControlEditor::kH - 5);
     const int kind = round % 4;
     ISwitchControl* pSwitch = nullptr;
-    if (kind == 0) pSwitch = new ISwitchControl(&ed.plug, x, y, kLevel, &bm);
-    if (kind == 1) pSwitch = new IContactControl(&ed.plug, x, y, kLevel, &bm);
-    if (kind == 2) pSwitch = new ISwitchFramesControl(&ed.plug, x, y, kLevel, &bm, rng.Int(0, 1) == 1);
-    if (kind == 3) pSwitch = new IBitmapOverlayControl(&ed.plug, x, y, kLevel, &bm, IRECT(x, y, x + 2, y + 2));
+    if (kind == 0) pSwitch = new ISwitchControl(&ed.plug, x, y, kGain, &bm);
+    if (kind == 1) pSwitch = new IContactControl(&ed.plug, x, y, kGain, &bm);
+    if (kind == 2) pSwitch = new ISwitchFramesControl(&ed.plug, x, y, kGain, &bm, rng.Int(0, 1) == 1);
+    if (kind == 3) pSwitch = new IBitmapOverlayControl(&ed.plug, x, y, kGain, &bm, IRECT(x, y, x + 2, y + 2));
     const int idx = ed.gui->AttachControl(pSwitch);
     ed.Attach();
     const bool greyed = rng.Int(0, 3) == 0;
@@ -68,7 +68,7 @@ TEST(SwitchControls, DrawTheFrameOfTheirValueComposedOverTheBackground)
     Picture expected = ed.background;
     const IRECT src = FrameRect(bm, NearestFrame(frames, value));
     if (kind != 3 || value >= 0.5) Compose(expected, strip.picture, src, x, y, Blend::kSourceAlpha, greyed ? 0.25f : 1.0f);
-    EXPECT_TRUE(SamePicture(ed.Render(), expected))
+    EXPECT_TRUE(SamePixels(ed.Render(), expected))
       << "round " << round << ", kind " << kind << ", " << frames << " frames, value " << value;
   }
 }
@@ -90,7 +90,7 @@ TEST(SwitchControls, ClicksStepThroughThePositionsAndWrapToZero)
   {
     ControlEditor ed;
     IBitmap bm = ed.Image(RandomPicture(10, 10 * c.frames, 3), c.frames);
-    ISwitchControl* pSwitch = ed.Add(new ISwitchControl(&ed.plug, 20, 20, kLevel, &bm));
+    ISwitchControl* pSwitch = ed.Add(new ISwitchControl(&ed.plug, 20, 20, kGain, &bm));
     ed.Attach();
     std::vector<double> seen;
     for (size_t i = 0; i < c.values.size(); ++i)
@@ -104,27 +104,32 @@ TEST(SwitchControls, ClicksStepThroughThePositionsAndWrapToZero)
     }
     ASSERT_EQ(seen.size(), c.values.size());
     for (size_t i = 0; i < seen.size(); ++i) EXPECT_NEAR(seen[i], c.values[i], 1e-12) << c.frames << " frames, click " << i;
-    const std::vector<double> informed = ed.Informed(kLevel);
+    const std::vector<double> informed = ed.Informed(kGain);
     ASSERT_EQ(informed.size(), seen.size()) << c.frames << " frames";
     for (size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(informed[i], seen[i]);
-    EXPECT_NEAR(ed.plug.GetParam(kLevel)->Value(), c.values.back(), 0.0005);
+    EXPECT_NEAR(ed.plug.GetParam(kGain)->Value(), c.values.back(), 0.0005);
   }
 }
 
-// A contact is on while held: the press pushes the next position, the release 0.
+// A contact is on while held: the press pushes the next position, the release 0, both inside
+// the one gesture the host sees.
 TEST(SwitchControls, ContactIsOnOnlyWhileHeld)
 {
   ControlEditor ed;
   IBitmap bm = ed.Image(RandomPicture(8, 16, 4), 2);
-  IContactControl* pContact = ed.Add(new IContactControl(&ed.plug, 30, 30, kActive, &bm));
+  IContactControl* pContact = ed.Add(new IContactControl(&ed.plug, 30, 30, kSwitch, &bm));
   ed.Attach();
   IMouseMod left(true);
   ed.gui->OnMouseDown(32, 32, &left);
   EXPECT_EQ(pContact->GetValue(), 1.0);
-  EXPECT_EQ(ed.plug.GetParam(kActive)->Value(), 1.0);
+  EXPECT_EQ(ed.plug.GetParam(kSwitch)->Value(), 1.0);
   ed.gui->OnMouseUp(90, 90, &left);
   EXPECT_EQ(pContact->GetValue(), 0.0);
-  EXPECT_EQ(ed.Informed(kActive), (std::vector<double>{1.0, 0.0}));
+  const std::vector<HostEvent> gesture = {{HostEvent::kBegin, kSwitch, 0.0},
+                                           {HostEvent::kAutomate, kSwitch, 1.0},
+                                           {HostEvent::kAutomate, kSwitch, 0.0},
+                                           {HostEvent::kEnd, kSwitch, 0.0}};
+  EXPECT_EQ(ed.plug.Events(), gesture);
 }
 
 // A pop-up switch shows the parameter's display texts with the current one checked; a choice
@@ -149,7 +154,7 @@ TEST(SwitchControls, PopUpSwitchSetsTheItemChosenFromTheMenu)
   const std::vector<Prompt>& prompts = ed.gui->Prompts();
   ASSERT_EQ(prompts.size(), 2u);
   EXPECT_EQ(prompts[0].kind, Prompt::kMenu);
-  EXPECT_EQ(prompts[0].items, (std::vector<std::string>{"Soft", "Warm", "Hard"}));
+  EXPECT_EQ(prompts[0].items, (std::vector<std::string>{"A", "B", "C"}));
   EXPECT_EQ(prompts[0].rect, IRECT(40, 10, 52, 22));
   const int checked = 4;
   EXPECT_EQ(prompts[0].itemFlags, (std::vector<int>{0, checked, 0}));
@@ -168,7 +173,7 @@ TEST(SwitchControls, FramesSwitchSelectsThePartClicked)
     const bool horizontal = rng.Int(0, 1) == 1;
     Strip strip = MakeStrip(ed, rng, frames, horizontal);
     ISwitchFramesControl* pSwitch =
-      ed.Add(new ISwitchFramesControl(&ed.plug, 5, 5, kLevel, &strip.bitmap, horizontal));
+      ed.Add(new ISwitchFramesControl(&ed.plug, 5, 5, kGain, &strip.bitmap, horizontal));
     ed.Attach();
     const IRECT r = *pSwitch->GetRECT();
     ASSERT_EQ(pSwitch->NParts(), frames);
@@ -196,9 +201,9 @@ TEST(SwitchControls, OverlayIsClickableInItsTargetAreaUntilShown)
   ControlEditor ed;
   IBitmap bm = ed.Image(RandomPicture(40, 60, 6), 2);
   IBitmapOverlayControl* pOverlay =
-    ed.Add(new IBitmapOverlayControl(&ed.plug, 10, 10, kActive, &bm, IRECT(10, 10, 20, 20)));
+    ed.Add(new IBitmapOverlayControl(&ed.plug, 10, 10, kSwitch, &bm, IRECT(10, 10, 20, 20)));
   ed.Attach();
-  EXPECT_TRUE(SamePicture(ed.Render(), ed.background));
+  EXPECT_TRUE(SamePixels(ed.Render(), ed.background));
 
   ed.Click(35, 30);
   EXPECT_EQ(pOverlay->GetValue(), 0.0);
@@ -207,19 +212,19 @@ TEST(SwitchControls, OverlayIsClickableInItsTargetAreaUntilShown)
   ed.Render();
   ed.Click(35, 30);
   EXPECT_EQ(pOverlay->GetValue(), 0.0);
-  EXPECT_EQ(ed.Informed(kActive), (std::vector<double>{1.0, 0.0}));
+  EXPECT_EQ(ed.Informed(kSwitch), (std::vector<double>{1.0, 0.0}));
 }
 
 // An invisible switch toggles on and off and leaves the picture alone.
 TEST(SwitchControls, InvisibleSwitchTogglesWithoutDrawing)
 {
   ControlEditor ed;
-  IInvisibleSwitchControl* pSwitch = ed.Add(new IInvisibleSwitchControl(&ed.plug, IRECT(50, 50, 70, 60), kActive));
+  IInvisibleSwitchControl* pSwitch = ed.Add(new IInvisibleSwitchControl(&ed.plug, IRECT(50, 50, 70, 60), kSwitch));
   ed.Attach();
   ed.Click(55, 55);
   EXPECT_EQ(pSwitch->GetValue(), 1.0);
-  EXPECT_TRUE(SamePicture(ed.Render(), ed.background));
+  EXPECT_TRUE(SamePixels(ed.Render(), ed.background));
   ed.Click(69, 59);
   EXPECT_EQ(pSwitch->GetValue(), 0.0);
-  EXPECT_EQ(ed.Informed(kActive), (std::vector<double>{1.0, 0.0}));
+  EXPECT_EQ(ed.Informed(kSwitch), (std::vector<double>{1.0, 0.0}));
 }

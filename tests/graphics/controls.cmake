@@ -4,4 +4,4 @@ kestrune_add_test(test_graphics_controls
     ${CMAKE_CURRENT_LIST_DIR}/FaderAndRadioButtonsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KnobControlTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SwitchControlTest.cpp
-  LIBS kestrune_graphics_controls kestrune_graphics_headless kestrune_plugin)
+  LIBS kestrune_graphics_controls kestrune_editor_test_kit)
