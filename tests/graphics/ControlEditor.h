@@ -31,9 +31,9 @@ public:
   static constexpr int kW = 120, kH = 100;
 
   // The gain parameter starts at 0 here (its default is 0.5), so that controls start at the
-  // bottom of their range.
-  explicit ControlEditor(uint64_t seed = 1)
-    : background(OpaquePicture(kW, kH, seed)), gui(new IGraphicsHeadless(&plug, kW, kH)),
+  // bottom of their range. makeGui may supply a headless editor of kW x kH of a derived class.
+  explicit ControlEditor(uint64_t seed = 1, IGraphicsHeadless* (*makeGui)(IPlugBase*) = nullptr)
+    : background(OpaquePicture(kW, kH, seed)), gui(makeGui ? makeGui(&plug) : new IGraphicsHeadless(&plug, kW, kH)),
       mBackgroundBitmap(MakeBitmap(background))
   {
     plug.GetParam(kGain)->Set(0.0);
