@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "graphics/IGraphics.h"
+#include "graphics/IKnobControl.h"
+#include "graphics/ITextControl.h"
+#include "plugin/IParam.h"
+#include "tests/graphics/ControlEditor.h"
+
+using namespace control_pictures;
+using Answer = IGraphicsHeadless::Answer;
+using Prompt = IGraphicsHeadless::Prompt;
+
+// A text control takes a new text (marked dirty) only when it differs; as a knob's value and
+// name displays, text controls show the value with a blank and the unit, and the name.
+TEST(TextControl, FollowsThePlugInAndShowsAKnobsValueAndName)
+{
+  ControlEditor ed;
+  const IText style;
+  ITextControl* pValue = ed.Add(new ITextControl(&ed.plug, IRECT(0, 0, 60, 12), &style, "start"));
+  ITextControl* pName = ed.Add(new ITextControl(&ed.plug, IRECT(0, 12, 60, 24), &style));
+  IKnobLineControl* pKnob = ed.Add(new IKnobLineControl(&ed.plug, IRECT(60, 30, 100, 70), kGain, &COLOR_WHITE));
+  pKnob->SetValDisplayControl(pValue);
+  pKnob->SetNameDisplayControl(pName);
+  ed.Attach();
+  ed.Render();
+  EXPECT_STREQ(pValue->GetTextForPlug(), "start");
+  pValue->SetTextFromPlug("start");
+  EXPECT_FALSE(pValue->IsDirty());
+  pValue->SetTextFromPlug(nullptr);
+  EXPECT_STREQ(pValue->GetTextForPlug(), "");
+  EXPECT_TRUE(pValue->IsDirty());
+
+  IMouseMod none;
+  ed.gui->OnMouseWheel(70, 40, &none, 42);
+  EXPECT_STREQ(pValue->GetTextForPlug(), "0.42 dB");
+  EXPECT_STREQ(pName->GetTextForPlug(), "Gain");
+}
+
+// A caption reads its parameter when drawn: the display text (a word where the parameter has
+// one, else the number) and, with the label shown, a blank and the label.
+TEST(CaptionControl, ShowsTheParametersDisplayTextAndLabel)
+{
+  ControlEditor ed;
+  const IText style;
+  ICaptionControl* pMode = ed.Add(new ICaptionControl(&ed.plug, IRECT(0, 0, 40, 12), kMode, &style));
+  ICaptionControl* pGain = ed.Add(new ICaptionControl(&ed.plug, IRECT(0, 12, 40, 24), kGain, &style));
+  ICaptionControl* pBare = ed.Add(new ICaptionControl(&ed.plug, IRECT(0, 24, 40, 36), kSteps, &style, false));
+  ICaptionControl* pNeg = ed.Add(new ICaptionControl(&ed.plug, IRECT(0, 36, 40, 48), kNeg, &style));
+  ICaptionControl* pNone = ed.Add(new ICaptionControl(&ed.plug, IRECT(0, 48, 40, 60), 99, &style));
+  ed.Attach();
+  ed.plug.SetParameterFromGUI(kMode, 0.5);
+  ed.plug.SetParameterFromGUI(kGain, 0.3);
+  ed.plug.SetParameterFromGUI(kSteps, 0.7);
+  ed.plug.SetParameterFromGUI(kNeg, 0.75);
+  ed.Render();
+  EXPECT_STREQ(pMode->GetTextForPlug(), "B ");
+  EXPECT_STREQ(pGain->GetTextForPlug(), "0.30 dB");
+  EXPECT_STREQ(pBare->GetTextForPlug(), "7");
+  EXPECT_STREQ(pNeg->GetTextForPlug(), "-0.5 ");
+  EXPECT_STREQ(pNone->GetTextForPlug(), "");
+}
+
+// A click with either button or a double click on a caption prompts: a menu of the display texts
+// with the current one checked, or a text field with the number, whose answer sets the value.
+TEST(CaptionControl, ClicksPromptForTheValue)
+{
+  ControlEditor ed;
+  const IText style;
+  ICaptionControl* pMode = ed.Add(new ICaptionControl(&ed.plug, IRECT(10, 10, 50, 22), kMode, &style));
+  ICaptionControl* pGain = ed.Add(new ICaptionControl(&ed.plug, IRECT(10, 40, 50, 52), kGain, &style));
+  ed.Attach();
+  ed.gui->QueueAnswer(Answer::Choose(2));
+  ed.gui->QueueAnswer(Answer::Choose(0));
+  ed.gui->QueueAnswer(Answer::Text("0.75"));
+  ed.gui->QueueAnswer(Answer::Cancel());
+  ed.Click(20, 15);
+  EXPECT_EQ(pMode->GetValue(), 1.0);
+  ed.Click(20, 15, IMouseMod(false, true));
+  EXPECT_EQ(pMode->GetValue(), 0.0);
+  IMouseMod none;
+  ed.gui->OnMouseDblClick(20, 45, &none);
+  EXPECT_EQ(pGain->GetValue(), 0.75);
+  EXPECT_EQ(ed.plug.GetParam(kGain)->Value(), 0.75);
+  ed.Click(20, 45, none);
+  EXPECT_EQ(ed.gui->Prompts().size(), 3u);
+  ed.Click(20, 45);
+  EXPECT_EQ(pGain->GetValue(), 0.75);
+
+  const std::vector<Prompt>& prompts = ed.gui->Prompts();
+  ASSERT_EQ(prompts.size(), 4u);
+  EXPECT_EQ(prompts[0].kind, Prompt::kMenu);
+  EXPECT_EQ(prompts[0].rect, IRECT(10, 10, 50, 22));
+  EXPECT_EQ(prompts[0].itemFlags, (std::vector<int>{4, 0, 0}));
+  EXPECT_EQ(prompts[1].itemFlags, (std::vector<int>{0, 0, 4}));
+  EXPECT_EQ(prompts[2].kind, Prompt::kTextEntry);
+  EXPECT_EQ(prompts[2].text, "0.00");
+  EXPECT_EQ(prompts[2].rect, IRECT(10, 38, 50, 54));
+  EXPECT_EQ(prompts[3].text, "0.75");
+}
