@@ -2,6 +2,7 @@
 kestrune_add_test(test_graphics_controls
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/BitmapTextTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ControlHostileInputTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FaderAndRadioButtonsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KnobControlTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LinkAndFileSelectorTest.cpp
