@@ -2,6 +2,8 @@
 # and the editor on a plug-in and behind the VST 2 wrapper.
 kestrune_add_test(test_graphics
   SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ControlBaseTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EditorDrawingTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/GraphicsRecordsTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RedrawTest.cpp
   LIBS kestrune_editor_test_kit kestrune_vst_test_host)
