@@ -7,6 +7,7 @@ kestrune_add_test(test_graphics
     ${CMAKE_CURRENT_LIST_DIR}/GraphicsRecordsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/HeadlessHostTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/InputTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PluginEditorTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PromptTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RedrawTest.cpp
   LIBS kestrune_editor_test_kit kestrune_vst_test_host)
