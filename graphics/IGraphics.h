@@ -309,12 +309,13 @@ protected:
   IRECT ClipToDrawRect(const IRECT* pR) const;
   // Deletes every control, the last first (under the plug-in's lock).
   void DeleteControls();
-  // Tells the host a user gesture begins on paramIdx, unless one is open already or the plug-in has
-  // no such parameter. Returns true when this call opened it.
-  bool BeginParamGesture(int paramIdx);
-  // Tells the host the open gesture ends; nothing when none is open.
+  // Tells the host a user gesture begins on paramIdx (the press gesture, ended by the release),
+  // unless the plug-in has no such parameter. Callers end an open one first.
+  void BeginParamGesture(int paramIdx);
+  // Tells the host the press gesture ends; nothing when none is open.
   void EndParamGesture();
-  // A gesture for the length of one event, unless one is open already.
+  // A gesture on one control's parameter for the length of one event, unless the press gesture is
+  // on that parameter already.
   class ScopedGesture;
 
   WDL_PtrList<IControl> mControls;
@@ -332,6 +333,6 @@ protected:
   bool mStrict = true;
   bool mEnableTooltips = false;
   IControl* mKeyCatcher = nullptr;
-  // The parameter of the gesture the host was told about and not yet told the end of, or -1.
+  // The parameter of the press gesture the host was told about and not yet told the end of, or -1.
   int mGestureParam = -1;
 };

@@ -12,31 +12,37 @@
 #include "plugin/IParam.h"
 #include "plugin/IPlugBase.h"
 
-// Opened around a wheel turn, a key or a double click on a parameter control; inside a drag the
-// drag's gesture already covers the event.
+// Opened around a wheel turn, a key, a double click or a release. Within the press gesture of
+// the same parameter (a wheel turn during a drag) it adds nothing; on another parameter (the
+// pointer let go over another control after a prompt took the capture) it brackets that
+// parameter's change on its own, as hosts take gestures per parameter.
 class IGraphics::ScopedGesture
 {
 public:
-  ScopedGesture(IGraphics* pGraphics, int paramIdx) : mGraphics(pGraphics), mOpened(pGraphics->BeginParamGesture(paramIdx)) {}
+  ScopedGesture(IGraphics* pGraphics, int paramIdx)
+    : mPlug(pGraphics->mPlug),
+      mParamIdx(paramIdx != pGraphics->mGestureParam && mPlug && mPlug->GetParam(paramIdx) ? paramIdx : -1)
+  {
+    if (mParamIdx >= 0) mPlug->BeginInformHostOfParamChange(mParamIdx);
+  }
   ~ScopedGesture()
   {
-    if (mOpened) mGraphics->EndParamGesture();
+    if (mParamIdx >= 0) mPlug->EndInformHostOfParamChange(mParamIdx);
   }
 
   ScopedGesture(const ScopedGesture&) = delete;
   ScopedGesture& operator=(const ScopedGesture&) = delete;
 
 private:
-  IGraphics* mGraphics;
-  bool mOpened;
+  IPlugBase* mPlug;
+  int mParamIdx;
 };
 
-bool IGraphics::BeginParamGesture(int paramIdx)
+void IGraphics::BeginParamGesture(int paramIdx)
 {
-  if (mGestureParam >= 0 || !mPlug || !mPlug->GetParam(paramIdx)) return false;
+  if (!mPlug || !mPlug->GetParam(paramIdx)) return;
   mGestureParam = paramIdx;
   mPlug->BeginInformHostOfParamChange(paramIdx);
-  return true;
 }
 
 void IGraphics::EndParamGesture()
@@ -88,7 +94,11 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* pMod)
 {
   const int c = GetMouseControlIdx(x, y);
   ReleaseMouseCapture();
-  if (c >= 0) mControls.Get(c)->OnMouseUp(x, y, pMod);
+  if (IControl* pControl = mControls.Get(c))
+  {
+    ScopedGesture gesture(this, pControl->ParamIdx());
+    pControl->OnMouseUp(x, y, pMod);
+  }
   EndParamGesture();
 }
 

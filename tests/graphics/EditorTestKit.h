@@ -14,6 +14,7 @@
 #include "graphics/IControl.h"
 #include "graphics/IGraphicsStructs.h"
 #include "platform/headless/IGraphicsHeadless.h"
+#include "rasterizer/lice_bitmap.h"
 #include "plugin/IPlugBase.h"
 #include "vst2/IPlugVST.h"
 
