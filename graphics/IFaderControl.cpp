@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "graphics/IGraphics.h"
-#include "graphics/MouseGearing.h"
+#include "graphics/ControlGestures.h"
 
 IFaderControl::IFaderControl(IPlugBase* pPlug, int x, int y, int len, int paramIdx, IBitmap* pHandleBitmap,
                              EDirection direction, bool onlyHandle)

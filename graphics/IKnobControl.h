@@ -1,7 +1,7 @@
 #pragma once
 
 #include "graphics/IControl.h"
-#include "graphics/MouseGearing.h"
+#include "graphics/ControlGestures.h"
 
 // Knobs: controls turned by relative mouse drags and the wheel; each kind draws itself its own
 // way.

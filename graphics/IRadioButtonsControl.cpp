@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "graphics/ControlGestures.h"
 #include "graphics/IGraphics.h"
 
 IRadioButtonsControl::IRadioButtonsControl(IPlugBase* pPlug, IRECT pR, int paramIdx, int nButtons,
@@ -56,7 +57,7 @@ void IRadioButtonsControl::OnMouseDown(int x, int y, IMouseMod* pMod)
   {
     if (mRECTs.Get()[i].Contains(x, y))
     {
-      mValue = n > 1 ? static_cast<double>(i) / static_cast<double>(n - 1) : 0.0;
+      mValue = PositionValue(i, n);
       break;
     }
   }

@@ -2,16 +2,8 @@
 
 #include <algorithm>
 
+#include "graphics/ControlGestures.h"
 #include "graphics/IGraphics.h"
-
-namespace
-{
-// Value of position i of n (0 for the only position of a one-position control).
-double PositionValue(int i, int n)
-{
-  return n > 1 ? static_cast<double>(i) / static_cast<double>(n - 1) : 0.0;
-}
-} // namespace
 
 // ---- ISwitchControl ----
 
