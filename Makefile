@@ -14,7 +14,7 @@ FUZZ_DIR := build-fuzz
 PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev \
-	libsndfile1-dev libpixman-1-dev dpf-plugins-vst
+	libsndfile1-dev libpixman-1-dev dpf-plugins-vst fonts-dejavu-core libcairo2-dev
 
 SAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \

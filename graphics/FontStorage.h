@@ -4,7 +4,7 @@
 #include "containers/WDL_PtrList.h"
 #include "graphics/IGraphicsStructs.h"
 
-class LICE_IFont;
+class LICE_CachedFont;
 
 // The module-wide cache of fonts made for text styles, shared by every editor in the process.
 // A font is found by the style's size, orientation, style and face name (colour, alignment and
@@ -21,10 +21,10 @@ public:
   FontStorage& operator=(const FontStorage&) = delete;
 
   // The font cached for the key of pTxt, or null.
-  LICE_IFont* Find(const IText* pTxt);
+  LICE_CachedFont* Find(const IText* pTxt);
   // Caches pFont under the key of pTxt; the cache owns it from now on. False, with the font
   // deleted, when the list cannot grow.
-  bool Add(LICE_IFont* pFont, const IText* pTxt);
+  bool Add(LICE_CachedFont* pFont, const IText* pTxt);
   // Number of fonts held.
   int GetSize();
 
@@ -35,7 +35,7 @@ private:
     int orientation;
     int style;
     char face[FONT_LEN];
-    LICE_IFont* font;
+    LICE_CachedFont* font;
   };
 
   WDL_PtrList<Entry> mEntries;

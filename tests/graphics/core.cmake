@@ -10,4 +10,5 @@ kestrune_add_test(test_graphics
     ${CMAKE_CURRENT_LIST_DIR}/PluginEditorTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PromptTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RedrawTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TextStyleTest.cpp
   LIBS kestrune_editor_test_kit kestrune_vst_test_host)
