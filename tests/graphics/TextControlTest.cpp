@@ -100,3 +100,40 @@ TEST(CaptionControl, ClicksPromptForTheValue)
   EXPECT_EQ(prompts[2].rect, IRECT(10, 38, 50, 54));
   EXPECT_EQ(prompts[3].text, "0.75");
 }
+
+// Text and caption controls draw exactly what the editor's text drawing draws for their text, in
+// their style and rectangle, over the background; an empty text draws nothing.
+TEST(TextControl, TextAndCaptionsDrawLikeTheTextAPI)
+{
+  const IColor translucent(128, 10, 60, 200);
+  const IText styles[] = {IText(12, &COLOR_WHITE, "Monaco", IText::kStyleNormal, IText::kAlignNear),
+                          IText(14, &translucent, "Monaco", IText::kStyleBold, IText::kAlignCenter),
+                          IText(11, &COLOR_YELLOW, "Monaco", IText::kStyleItalic, IText::kAlignFar)};
+  const IRECT rects[] = {IRECT(5, 5, 115, 25), IRECT(5, 30, 115, 50), IRECT(5, 55, 115, 75)};
+  ControlEditor ed(61);
+  ed.Add(new ITextControl(&ed.plug, rects[0], &styles[0], "Level 7"));
+  ed.Add(new ICaptionControl(&ed.plug, rects[1], kGain, &styles[1]));
+  ed.Add(new ICaptionControl(&ed.plug, rects[2], kMode, &styles[2], false));
+  ed.Add(new ITextControl(&ed.plug, IRECT(5, 80, 115, 95), &styles[0]));
+  ed.plug.GetParam(kGain)->Set(0.3);
+  ed.plug.GetParam(kMode)->Set(2.0);
+  ed.Attach();
+  const Picture drawn = ed.Render();
+
+  ControlEditor direct(61);
+  direct.Attach();
+  direct.Render();
+  const char* texts[] = {"Level 7", "0.30 dB", "C"};
+  for (int i = 0; i < 3; ++i)
+  {
+    IText style = styles[i];
+    IRECT r = rects[i];
+    ASSERT_TRUE(direct.gui->DrawIText(&style, texts[i], &r));
+    const Picture withText = PictureOf(direct.gui->GetDrawBitmap());
+    int ink = 0;
+    for (int y = r.T; y < r.B; ++y)
+      for (int x = r.L; x < r.R; ++x) ink += withText.at(x, y) != direct.background.at(x, y);
+    EXPECT_GT(ink, 10) << texts[i];
+  }
+  EXPECT_TRUE(SamePixels(drawn, PictureOf(direct.gui->GetDrawBitmap())));
+}
