@@ -137,16 +137,3 @@ TEST(FileSelectorControl, PromptsForAFileAndFlipsItsValue)
   pSelector->GetLastSelectedFileForPlug(&file);
   EXPECT_STREQ(file.Get(), "/tmp/x.aif");
 }
-
-// Without an editor a click does nothing.
-TEST(FileSelectorControl, DoesNothingWithoutAnEditor)
-{
-  editor_test::EditorTestPlug plug;
-  IBitmap none;
-  IFileSelectorControl selector(&plug, IRECT(0, 0, 10, 10), kSwitch, &none, kFileOpen);
-  IMouseMod left(true);
-  selector.OnMouseDown(5, 5, &left);
-  EXPECT_EQ(selector.GetValue(), 0.0);
-  EXPECT_EQ(selector.GetState(), IFileSelectorControl::kFSNone);
-  EXPECT_TRUE(plug.Events().empty());
-}
