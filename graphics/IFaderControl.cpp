@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "graphics/IGraphics.h"
 #include "graphics/ControlGestures.h"
+#include "graphics/IGraphics.h"
 
 IFaderControl::IFaderControl(IPlugBase* pPlug, int x, int y, int len, int paramIdx, IBitmap* pHandleBitmap,
                              EDirection direction, bool onlyHandle)
