@@ -84,7 +84,8 @@ TEST(BitmapText, TextFollowsThePlugInAndServesAsValueDisplay)
   IText nearStyle;
   nearStyle.mAlign = IText::kAlignNear;
   IBitmapTextControl* pText =
-    ed.Add(new IBitmapTextControl(&ed.plug, IRECT(0, 0, 100, 7), &glyphs, "", &nearStyle, kCharW, kCharH, 0, false, false));
+    ed.Add(new IBitmapTextControl(&ed.plug, IRECT(0, 0, 100, 7), &glyphs, "", &nearStyle, kCharW, kCharH, 0, false,
+                                  false));
   IKnobMultiControl* pKnob = ed.Add(new IKnobMultiControl(&ed.plug, 50, 50, kGain, &glyphs));
   pKnob->SetValDisplayControl(pText);
   ed.Attach();

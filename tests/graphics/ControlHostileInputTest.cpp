@@ -27,7 +27,9 @@ const std::vector<MakeControl>& AllControls()
   static const std::vector<MakeControl> makers = {
     [](IPlugBase* p, IRECT r, int i, IBitmap* b, Rng&) { return new ISwitchControl(p, r.L, r.T, i, b); },
     [](IPlugBase* p, IRECT r, int i, IBitmap* b, Rng&) { return new ISwitchPopUpControl(p, r.L, r.T, i, b); },
-    [](IPlugBase* p, IRECT r, int i, IBitmap* b, Rng& g) { return new ISwitchFramesControl(p, r.L, r.T, i, b, g.Int(0, 1)); },
+    [](IPlugBase* p, IRECT r, int i, IBitmap* b, Rng& g) {
+      return new ISwitchFramesControl(p, r.L, r.T, i, b, g.Int(0, 1));
+    },
     [](IPlugBase* p, IRECT r, int i, IBitmap* b, Rng&) { return new IContactControl(p, r.L, r.T, i, b); },
     [](IPlugBase* p, IRECT r, int i, IBitmap* b, Rng&) { return new IBitmapOverlayControl(p, r.L, r.T, i, b, r); },
     [](IPlugBase* p, IRECT r, int i, IBitmap*, Rng&) { return new IInvisibleSwitchControl(p, r, i); },
@@ -44,7 +46,9 @@ const std::vector<MakeControl>& AllControls()
     },
     [](IPlugBase* p, IRECT r, int i, IBitmap* b, Rng&) { return new IKnobRotaterControl(p, r.L, r.T, i, b); },
     [](IPlugBase* p, IRECT r, int i, IBitmap* b, Rng&) { return new IKnobMultiControl(p, r.L, r.T, i, b); },
-    [](IPlugBase* p, IRECT r, int i, IBitmap* b, Rng&) { return new IKnobRotatingMaskControl(p, r.L, r.T, i, b, b, b); },
+    [](IPlugBase* p, IRECT r, int i, IBitmap* b, Rng&) {
+      return new IKnobRotatingMaskControl(p, r.L, r.T, i, b, b, b);
+    },
     [](IPlugBase* p, IRECT r, int, IBitmap*, Rng&) { return new ITextControl(p, r, nullptr, "text"); },
     [](IPlugBase* p, IRECT r, int i, IBitmap*, Rng&) { return new ICaptionControl(p, r, i, nullptr); },
     [](IPlugBase* p, IRECT r, int, IBitmap*, Rng&) { return new IURLControl(p, r, nullptr, "x", nullptr); },

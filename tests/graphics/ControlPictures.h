@@ -84,7 +84,9 @@ inline uint32_t CombinePixel(uint32_t d, uint32_t s, int w, Blend blend)
 {
   const int sa = int(s >> 24);
   auto chan = [](uint32_t p, int shift) { return int((p >> shift) & 255u); };
-  auto pack = [](int a, int r, int g, int b) { return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b); };
+  auto pack = [](int a, int r, int g, int b) {
+    return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
+  };
   auto clamp = [](int v) { return v < 0 ? 0 : v > 255 ? 255 : v; };
   if (blend == Blend::kReplace)
   {

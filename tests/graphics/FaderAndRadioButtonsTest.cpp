@@ -127,7 +127,8 @@ TEST(RadioButtonsControl, ButtonsSpreadEvenlyFromTheNearEdgeOrMirrored)
     const IRECT rect(r.L, r.T, r.L + fw + (dir == kHorizontal ? n * fw + rng.Int(0, 90) : 0),
                      r.T + fh + (dir == kVertical ? n * fh + rng.Int(0, 90) : 0));
     IBitmap bm(nullptr, fw, fh * 2, 2);
-    IRadioButtonsControl forward(&ed.plug, rect, kGain, n, &bm, dir), reversed(&ed.plug, rect, kGain, n, &bm, dir, true);
+    IRadioButtonsControl forward(&ed.plug, rect, kGain, n, &bm, dir);
+    IRadioButtonsControl reversed(&ed.plug, rect, kGain, n, &bm, dir, true);
     ASSERT_EQ(forward.NButtons(), n);
     const IRECT first = *forward.GetButton(0);
     EXPECT_EQ(first.L, rect.L);
@@ -161,7 +162,8 @@ TEST(RadioButtonsControl, ClickSelectsAButtonAndOnlyThatOneIsDrawnOn)
   ControlEditor ed(28);
   const Picture strip = RandomPicture(12, 2 * 10, 29);
   IBitmap bm = ed.Image(strip, 2);
-  IRadioButtonsControl* pRadio = ed.Add(new IRadioButtonsControl(&ed.plug, IRECT(20, 10, 80, 20), kMode, 3, &bm, kHorizontal));
+  IRadioButtonsControl* pRadio =
+    ed.Add(new IRadioButtonsControl(&ed.plug, IRECT(20, 10, 80, 20), kMode, 3, &bm, kHorizontal));
   IRadioButtonsControl* pLone = ed.Add(new IRadioButtonsControl(&ed.plug, IRECT(20, 50, 40, 60), kGain, 1, &bm));
   ed.Attach();
   const int lefts[] = {20, 44, 68};
@@ -172,7 +174,10 @@ TEST(RadioButtonsControl, ClickSelectsAButtonAndOnlyThatOneIsDrawnOn)
     EXPECT_EQ(ed.plug.GetParam(kMode)->Value(), pick);
     Picture expected = ed.background;
     for (int i = 0; i < 3; ++i)
-      Compose(expected, strip, i == pick ? IRECT(0, 10, 12, 20) : IRECT(0, 0, 12, 10), lefts[i], 10, Blend::kSourceAlpha);
+    {
+      const IRECT frame = i == pick ? IRECT(0, 10, 12, 20) : IRECT(0, 0, 12, 10);
+      Compose(expected, strip, frame, lefts[i], 10, Blend::kSourceAlpha);
+    }
     Compose(expected, strip, IRECT(0, 10, 12, 20), 20, 50, Blend::kSourceAlpha);
     EXPECT_TRUE(SamePixels(ed.Render(), expected)) << "button " << pick;
   }

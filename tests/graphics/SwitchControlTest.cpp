@@ -67,7 +67,8 @@ TEST(SwitchControls, DrawTheFrameOfTheirValueComposedOverTheBackground)
 
     Picture expected = ed.background;
     const IRECT src = FrameRect(bm, NearestFrame(frames, value));
-    if (kind != 3 || value >= 0.5) Compose(expected, strip.picture, src, x, y, Blend::kSourceAlpha, greyed ? 0.25f : 1.0f);
+    if (kind != 3 || value >= 0.5)
+      Compose(expected, strip.picture, src, x, y, Blend::kSourceAlpha, greyed ? 0.25f : 1.0f);
     EXPECT_TRUE(SamePixels(ed.Render(), expected))
       << "round " << round << ", kind " << kind << ", " << frames << " frames, value " << value;
   }
@@ -103,7 +104,8 @@ TEST(SwitchControls, ClicksStepThroughThePositionsAndWrapToZero)
       seen.push_back(pSwitch->GetValue());
     }
     ASSERT_EQ(seen.size(), c.values.size());
-    for (size_t i = 0; i < seen.size(); ++i) EXPECT_NEAR(seen[i], c.values[i], 1e-12) << c.frames << " frames, click " << i;
+    for (size_t i = 0; i < seen.size(); ++i)
+      EXPECT_NEAR(seen[i], c.values[i], 1e-12) << c.frames << " frames, click " << i;
     const std::vector<double> informed = ed.Informed(kGain);
     ASSERT_EQ(informed.size(), seen.size()) << c.frames << " frames";
     for (size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(informed[i], seen[i]);
