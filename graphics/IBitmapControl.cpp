@@ -25,13 +25,18 @@ IBitmapControl::IBitmapControl(IPlugBase* pPlug, int x, int y, IBitmap* pBitmap,
 {
 }
 
+int FrameForValue(const IBitmap& bitmap, double value)
+{
+  if (bitmap.N < 2) return 1;
+  // Limited before the conversion, so that no value (not even NaN) converts out of range.
+  const double step = static_cast<double>(bitmap.N - 1) * value + 0.5;
+  if (!(step >= 1.0)) return 1;
+  return step >= bitmap.N - 1 ? bitmap.N : static_cast<int>(step) + 1;
+}
+
 int IBitmapControl::FrameForValue() const
 {
-  if (mBitmap.N < 2) return 1;
-  // Limited before the conversion, so that no value (not even NaN) converts out of range.
-  const double step = static_cast<double>(mBitmap.N - 1) * GetValue() + 0.5;
-  if (!(step >= 1.0)) return 1;
-  return step >= mBitmap.N - 1 ? mBitmap.N : static_cast<int>(step) + 1;
+  return ::FrameForValue(mBitmap, GetValue());
 }
 
 bool IBitmapControl::Draw(IGraphics* pGraphics)

@@ -19,6 +19,10 @@ protected:
   IColor mColor;
 };
 
+// The 1-based frame of a filmstrip that shows value: frame 1 for a one-frame image, else
+// int((frames - 1) x value + 0.5) + 1, limited to 1..frames.
+int FrameForValue(const IBitmap& bitmap, double value);
+
 // One frame of a filmstrip bitmap at a position, the frame chosen by the value: frame 1 for a
 // one-frame image, else int((frames - 1) x value + 0.5) + 1, limited to 1..frames. The rectangle
 // is one frame in size.
