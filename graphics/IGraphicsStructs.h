@@ -91,7 +91,8 @@ inline constexpr IColor DEFAULT_TEXT_ENTRY_FGCOLOR = COLOR_BLACK;
 // How a drawing call combines its source with the editor's pixels: a method and a weight (0..1).
 struct IChannelBlend
 {
-  enum EBlendMethod
+  // A fixed underlying type: any 32-bit value is a valid method (unknown ones blend as default).
+  enum EBlendMethod : int
   {
     kBlendDefault = 0,  // copy, using the source's alpha
     kBlendReplace = 1,  // copy, ignoring alpha
@@ -166,14 +167,14 @@ enum EKeyCode
 };
 
 // Travel of knobs, faders and radio buttons.
-enum EDirection
+enum EDirection : int
 {
   kVertical = 0,
   kHorizontal = 1
 };
 
 // What a file prompt asks for.
-enum EFileAction
+enum EFileAction : int
 {
   kFileOpen = 0,
   kFileSave = 1
@@ -187,19 +188,19 @@ enum EFileAction
 // in colour, alignment or quality share one font.
 struct IText
 {
-  enum EStyle
+  enum EStyle : int
   {
     kStyleNormal = 0,
     kStyleBold = 1,
     kStyleItalic = 2
   };
-  enum EAlign
+  enum EAlign : int
   {
     kAlignNear = 0,
     kAlignCenter = 1,
     kAlignFar = 2
   };
-  enum EQuality
+  enum EQuality : int
   {
     kQualityDefault = 0,
     kQualityNonAntiAliased = 1,

@@ -182,6 +182,34 @@ TEST_F(ControlBase, BitmapControlsShowTheFrameOfTheirValue)
   EXPECT_EQ(plain.FrameForValue(), 1);
 }
 
+TEST_F(ControlBase, IndicesOutsideTheListsAreIgnoredEverywhere)
+{
+  ProbeControl* pProbe = AddProbe(IRECT(0, 0, 10, 10), kGain);
+  pProbe->SetValueFromPlug(0.5);
+  pProbe->SetClean();
+  for (const int idx : {-1, int(kNumTestParams), 1000, -1000})
+  {
+    editor->SetParameterFromPlug(idx, 0.25, true);
+    editor->SetParameterFromPlug(idx, 0.25, false);
+    editor->SetParameterFromGUI(idx, 0.25);
+    editor->SetControlFromPlug(idx, 0.25);
+    editor->HideControl(idx, true);
+    editor->GrayOutControl(idx, true);
+    editor->ClampControl(idx, 0.3, 0.4, true);
+    editor->ClampControl(idx, 0.3, 0.4, false);
+    EXPECT_EQ(editor->GetControl(idx), nullptr);
+  }
+  editor->SetControlFromPlug(1, 0.25);
+  EXPECT_EQ(pProbe->GetValue(), 0.5);
+  EXPECT_FALSE(pProbe->IsDirty() || pProbe->IsHidden() || pProbe->IsGrayed());
+  EXPECT_TRUE(plug.Events().empty());
+  EXPECT_EQ(editor->AttachControl(nullptr), -1);
+  EXPECT_EQ(editor->GetNControls(), 1);
+  // Control 0 is the probe: its index works.
+  editor->SetControlFromPlug(0, 0.25);
+  EXPECT_EQ(pProbe->GetValue(), 0.25);
+}
+
 TEST(IPopupMenu, InsertsAtClampedPositionsAndChecksItems)
 {
   IPopupMenu menu;

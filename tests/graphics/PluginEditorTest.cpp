@@ -160,6 +160,11 @@ TEST_F(PluginEditor, EditorOpcodesAreAnsweredWhileAnEditorIsAttached)
   EXPECT_EQ(host.Dispatch(effEditIdle), 0);
   EXPECT_EQ(host.Dispatch(effEditClose), 1);
   EXPECT_FALSE(pPlug->Editor()->WindowIsOpen());
+  // A resized editor reports its new size to the host.
+  pPlug->Editor()->Resize(300, 150);
+  EXPECT_EQ(host.Dispatch(effEditGetRect, 0, 0, &pRect), 1);
+  EXPECT_EQ(pRect->bottom, 150);
+  EXPECT_EQ(pRect->right, 300);
   host.Close();
 
   ASSERT_NE(Create(NoEditorEntry), nullptr);
