@@ -59,6 +59,11 @@ void IGraphics::HideMouseCursor() {}
 
 void IGraphics::ShowMouseCursor() {}
 
+bool IGraphics::Idle()
+{
+  return false;
+}
+
 void IGraphics::Resize(int w, int h)
 {
   if (w == mWidth && h == mHeight) return;

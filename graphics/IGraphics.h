@@ -111,6 +111,10 @@ public:
   // Creates the draw bitmap (width x height) and an empty scratch bitmap, replacing existing ones.
   // Called by the plug-in when the editor is attached.
   virtual void PrepDraw();
+  // Host: the host's regular idle call while the view is open (the module has no timer thread of its
+  // own): handles the platform's pending events and runs the redraw timer when a tick is due.
+  // Returns whether a view is still open afterwards. Base: nothing, and false.
+  virtual bool Idle();
 
   // ---- Size, plug-in and settings ----
 
