@@ -119,8 +119,9 @@ public:
   // into pDest: width x height pixels (alpha, red, green, blue from the top byte down), rows top
   // to bottom, no padding. Nothing reaches the screen and no control is marked clean, so an open
   // view still shows what it has to. False, with pDest untouched, when pDest is null, the size is
-  // not the editor's, or there is no draw bitmap yet. Virtual so that the plug-in wrapper reaches
-  // it without linking the editor framework.
+  // not the editor's, or there is no draw bitmap yet. User-interface thread, like painting: it
+  // draws into the bitmap an open view copies from. Virtual so that the plug-in wrapper reaches it
+  // without linking the editor framework.
   virtual bool DrawSnapshot(LICE_pixel* pDest, int width, int height);
 
   // ---- Size, plug-in and settings ----

@@ -7,7 +7,12 @@
 #include <X11/Xlib.h>
 #include <dlfcn.h>
 
+#include <memory>
+
+#include "effect/PanelResources.h"
+#include "graphics/ISwitchControl.h"
 #include "platform/headless/IGraphicsHeadless.h"
+#include "platform/x11/IGraphicsX11.h"
 #include "tests/effect/KestrunePanelPicture.h"
 #include "tests/x11/X11TestHost.h"
 #include "tests/x11/XvfbServer.h"
@@ -106,6 +111,36 @@ TEST_F(KestruneX11, AWindowIdThatNamesNoWindowIsRefused)
   for (uintptr_t bogus : {uintptr_t(0x3a00017), uintptr_t(0x7fffffff)})
     EXPECT_EQ(host.Vst().Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(bogus)), 0) << bogus;
   EXPECT_EQ(host.OpenEditor(), 1);
+}
+
+// The module's host finds its images among the embedded ones by base name, ".png" in any case;
+// every other name loads nothing, and a control of such an image draws nothing.
+TEST(KestruneImages, OnlyPngNamesLoadByTheirBaseName)
+{
+  editor_test::EditorTestPlug plug;
+  IGraphicsX11* editor = new IGraphicsX11(&plug, kPanelWidth, kPanelHeight);
+  editor->SetResources(&KestrunePanelResources());
+  plug.AttachGraphics(editor);
+
+  for (const char* name : {"resources/img/OUT.png", "resources/img/OUT.PNG", "OUT.Png", "C:\\art\\OUT.png"})
+  {
+    std::unique_ptr<LICE_IBitmap> image(editor->OSLoadBitmap(105, name));
+    ASSERT_NE(image, nullptr) << name;
+    EXPECT_EQ(std::make_pair(image->getWidth(), image->getHeight()), std::make_pair(95, 95 * 31)) << name;
+  }
+  for (const char* name : {"resources/img/OUT.jpg", "resources/img/OUT", "resources/img/OUT.png.old",
+                           "resources/img/out.png", "resources/img/", "resources/img/.png", ""})
+    EXPECT_EQ(editor->OSLoadBitmap(105, name), nullptr) << name;
+
+  editor->AttachBackground(editor_test::NextBitmapId(), "resources/img/bg.png");
+  std::vector<uint32_t> before(size_t(kPanelWidth) * kPanelHeight), after(before.size());
+  ASSERT_TRUE(editor->DrawSnapshot(before.data(), kPanelWidth, kPanelHeight));
+  IBitmap missing = editor->LoadIBitmap(editor_test::NextBitmapId(), "resources/img/by.bmp", 2);
+  EXPECT_EQ(missing.mData, nullptr);
+  editor->AttachControl(new ISwitchControl(&plug, 194, 317, editor_test::kSwitch, &missing));
+  ASSERT_TRUE(editor->DrawSnapshot(after.data(), kPanelWidth, kPanelHeight));
+  EXPECT_TRUE(after == before);
+  EXPECT_TRUE(before == kestrune_panel_test::CommittedImage("bg.png").px);
 }
 
 } // namespace
