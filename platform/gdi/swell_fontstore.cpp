@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <new>
 #include <tuple>
 
 namespace swell_text
@@ -101,7 +102,11 @@ void readDesignMetrics(Face& face)
 
 WDL_Mutex& FontLock()
 {
-  static auto* lock = new WDL_Mutex;
+  // Never destroyed, since fonts held by other static objects may be deleted after any destructor
+  // here has run; and built in the module's own storage rather than on the heap, so that a host
+  // that loads and unloads the module again and again loses nothing each time.
+  alignas(WDL_Mutex) static unsigned char storage[sizeof(WDL_Mutex)];
+  static WDL_Mutex* lock = new (storage) WDL_Mutex;
   return *lock;
 }
 
