@@ -168,11 +168,13 @@ IGraphicsX11View_vKestrune_vst::~IGraphicsX11View_vKestrune_vst()
   mTextEntry.reset();
   HideTooltip();
   mWriter.reset();
+  // The context is filled in only once the parent proved to be a window.
+  Display* display = mConnection->Get();
+  // A GC is memory of the client as well: freed even when the server is gone (the request is
+  // then dropped).
+  if (mGC) XFreeGC(display, mGC);
   if (!mConnection->IsDead())
   {
-    // The context is filled in only once the parent proved to be a window.
-    Display* display = mConnection->Get();
-    if (mGC) XFreeGC(display, mGC);
     if (mWindowAlive && mContext.view) XDestroyWindow(display, mContext.view);
     if (mOwnColormap) XFreeColormap(display, mContext.colormap);
     XSync(display, False);
