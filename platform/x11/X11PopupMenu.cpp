@@ -85,7 +85,8 @@ IGraphicsX11Menu_vKestrune_vst::~IGraphicsX11Menu_vKestrune_vst()
   ScopedXErrorTrap trap;
   Ungrab();
   CloseLevelsAbove(-1);
-  if (mGC && !mContext.connection->IsDead()) XFreeGC(mContext.display, mGC);
+  // Client memory as well: freed even when the server is gone.
+  if (mGC) XFreeGC(mContext.display, mGC);
   if (!mContext.connection->IsDead()) XFlush(mContext.display);
 }
 

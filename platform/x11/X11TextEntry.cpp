@@ -143,8 +143,9 @@ IGraphicsX11TextEntry_vKestrune_vst::~IGraphicsX11TextEntry_vKestrune_vst()
 {
   ScopedXErrorTrap trap;
   mWriter.reset();
-  if (mContext.connection->IsDead()) return;
+  // Client memory as well: freed even when the server is gone.
   XFreeGC(mContext.display, mGC);
+  if (mContext.connection->IsDead()) return;
   XDestroyWindow(mContext.display, mWindow);
   XFlush(mContext.display);
 }

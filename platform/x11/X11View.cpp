@@ -168,11 +168,13 @@ IGraphicsX11View_vKestrune_vst::~IGraphicsX11View_vKestrune_vst()
   mTextEntry.reset();
   HideTooltip();
   mWriter.reset();
+  // The context is filled in only once the parent proved to be a window.
+  Display* display = mConnection->Get();
+  // A GC is memory of the client as well: freed even when the server is gone (the request is
+  // then dropped).
+  if (mGC) XFreeGC(display, mGC);
   if (!mConnection->IsDead())
   {
-    // The connection's own display: a view given up before its context was filled in has none.
-    Display* display = mConnection->Get();
-    if (mGC) XFreeGC(display, mGC);
     if (mWindowAlive && mContext.view) XDestroyWindow(display, mContext.view);
     if (mOwnColormap) XFreeColormap(display, mContext.colormap);
     XSync(display, False);
@@ -375,21 +377,14 @@ void IGraphicsX11View_vKestrune_vst::HandleButtonPress(const XButtonEvent& event
       mGraphics->OnMouseDblClick(x, y, &mod);
   }
 
-  // A menu opened by the press took the release with it: the editor gets it now, so the gesture
-  // the press began ends.
+  // A menu opened by the press took the mouse: its release may have been swallowed by the menu,
+  // or may come over another window once the menu is gone. The gesture the press began ends now,
+  // and a later release of the button is not the editor's.
   if (mMenuRanDuringPress && !IsLost())
   {
-    Window rootReturn, childReturn;
-    int rootX, rootY, winX, winY;
-    unsigned mask = 0;
-    XQueryPointer(mContext.display, mContext.view, &rootReturn, &childReturn, &rootX, &rootY, &winX, &winY, &mask);
-    const unsigned heldMask = button == 1 ? Button1Mask : Button3Mask;
-    if (!(mask & heldMask))
-    {
-      mButtonsDown &= ~(1u << button);
-      IMouseMod mod = button == 1 ? LeftMod(event.state) : RightMod(event.state);
-      mGraphics->OnMouseUp(x, y, &mod);
-    }
+    mButtonsDown &= ~(1u << button);
+    IMouseMod mod = button == 1 ? LeftMod(event.state) : RightMod(event.state);
+    mGraphics->OnMouseUp(x, y, &mod);
   }
 }
 

@@ -1,22 +1,11 @@
-// The X11 editor host against the headless host: the same editor gives the same pixels, the same
-// input gives the same parameter changes and host gestures, and menus, text fields, automation,
-// repeated openings and hostile windows and servers behave.
+// The X11 editor host against the headless host: the same editor gives the same pixels, and the
+// same input gives the same parameter changes and host gestures.
 
-#include <gtest/gtest.h>
+#include "tests/x11/X11PanelFixture.h"
 
-#include <X11/Xlib.h>
 #include <X11/keysym.h>
-#include <dirent.h>
 
-#include <atomic>
-#include <thread>
-
-#include "platform/headless/IGraphicsHeadless.h"
-#include "platform/x11/IGraphicsX11.h"
 #include "platform/x11/X11View.h"
-#include "tests/x11/X11TestHost.h"
-#include "tests/x11/X11TestPanel.h"
-#include "tests/x11/XvfbServer.h"
 
 namespace x11_test {
 namespace {
@@ -28,118 +17,6 @@ using editor_test::kNumTestParams;
 using editor_test::kSteps;
 using editor_test::kSwitch;
 using editor_test::Picture;
-using kestrune_test::HostCall;
-
-// The panel on the headless host, driven by calling the editor as the X11 view is meant to.
-struct Reference
-{
-  kestrune_test::TestHost vst;
-  IGraphicsHeadless* editor = nullptr;
-
-  Reference()
-  {
-    vst.UseEntryPoint(HeadlessPanelEntry);
-    vst.Create();
-    vst.Start(44100.f, 512);
-    editor = static_cast<IGraphicsHeadless*>(PanelPlug::sLast->Editor());
-    int token = 0;
-    vst.Dispatch(effEditOpen, 0, 0, &token);
-  }
-  // The frame with every dirty control drawn.
-  Picture Frame()
-  {
-    editor->Tick();
-    return editor_test::PictureOf(editor->GetFrame());
-  }
-};
-
-// The X11 panel in the test host, opened.
-struct Panel
-{
-  X11TestHost host;
-  IGraphicsX11* editor = nullptr;
-
-  explicit Panel(const char* display = nullptr) : host(display, X11PanelEntry)
-  {
-    editor = static_cast<IGraphicsX11*>(PanelPlug::sLast->Editor());
-  }
-  bool Open() { return host.IsReady() && host.OpenEditor() == 1; }
-  // Idles until no control waits to be drawn (everything shown).
-  bool Settle()
-  {
-    return host.IdleUntil([this] {
-      IRECT dirty;
-      return !editor->IsDirty(&dirty);
-    });
-  }
-  float Param(int idx) { return host.Vst().GetParameter(idx); }
-};
-
-// The screen's value of a rasteriser pixel on a 24-bit TrueColor screen and on a 16-bit (5-6-5) one.
-uint32_t OnScreen24(LICE_pixel p)
-{
-  return p & 0xFFFFFFu;
-}
-
-uint32_t OnScreen16(LICE_pixel p)
-{
-  return ((LICE_GETR(p) >> 3) << 11) | ((LICE_GETG(p) >> 2) << 5) | (LICE_GETB(p) >> 3);
-}
-
-::testing::AssertionResult SameScreen(const std::vector<uint32_t>& screen, const Picture& frame,
-                                      uint32_t (*onScreen)(LICE_pixel))
-{
-  if (screen.size() != frame.px.size())
-    return ::testing::AssertionFailure() << "grabbed " << screen.size() << " pixels, expected " << frame.px.size();
-  size_t differing = 0, first = 0;
-  for (size_t i = 0; i < screen.size(); ++i)
-    if (screen[i] != onScreen(frame.px[i]) && differing++ == 0) first = i;
-  if (!differing) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << differing << " pixels differ, first at (" << first % frame.w << ", "
-                                       << first / frame.w << "): screen " << std::hex << screen[first]
-                                       << ", expected " << onScreen(frame.px[first]);
-}
-
-// The gesture calls the host received, in order: begin edit, automate (with value), end edit.
-std::vector<std::tuple<int, int, float>> Gestures(const kestrune_test::TestHost& vst)
-{
-  std::vector<std::tuple<int, int, float>> out;
-  for (const HostCall& call : vst.Calls())
-    if (call.opcode == audioMasterBeginEdit || call.opcode == audioMasterAutomate || call.opcode == audioMasterEndEdit)
-      out.emplace_back(call.opcode, call.index, call.opcode == audioMasterAutomate ? call.opt : 0.f);
-  return out;
-}
-
-size_t CountOf(const kestrune_test::TestHost& vst, int32_t opcode)
-{
-  return vst.CallsWith(opcode).size();
-}
-
-int OpenFileCount()
-{
-  int n = 0;
-  if (DIR* dir = opendir("/proc/self/fd"))
-  {
-    while (readdir(dir)) ++n;
-    closedir(dir);
-  }
-  return n;
-}
-
-int ChildCount(Display* display, Window window)
-{
-  Window root, parent, *children = nullptr;
-  unsigned count = 0;
-  if (!window || !XQueryTree(display, window, &root, &parent, &children, &count)) return -1;
-  if (children) XFree(children);
-  return static_cast<int>(count);
-}
-
-class X11EditorTest : public ::testing::Test
-{
-protected:
-  void SetUp() override { ASSERT_NE(XvfbServer::Shared(), nullptr) << "Xvfb did not start"; }
-};
 
 TEST_F(X11EditorTest, WindowShowsTheHeadlessFrameAtEveryValueThroughSharedMemory)
 {

@@ -76,6 +76,11 @@ XvfbServer::~XvfbServer()
 void XvfbServer::Kill()
 {
   Stop(SIGKILL);
+  // A killed server leaves its lock file and socket behind.
+  if (mName.empty()) return;
+  const std::string number = mName.substr(1);
+  unlink(("/tmp/.X" + number + "-lock").c_str());
+  unlink(("/tmp/.X11-unix/X" + number).c_str());
 }
 
 void XvfbServer::Stop(int signal)
@@ -92,12 +97,11 @@ void XvfbServer::Stop(int signal)
 XvfbServer* XvfbServer::Shared()
 {
   static std::unique_ptr<XvfbServer> server;
-  if (!server)
-  {
-    server = std::make_unique<XvfbServer>();
-    if (server->IsRunning()) setenv("DISPLAY", server->Name().c_str(), 1);
-  }
-  return server->IsRunning() ? server.get() : nullptr;
+  if (!server) server = std::make_unique<XvfbServer>();
+  // A test with a server of its own may have pointed $DISPLAY elsewhere.
+  if (!server->IsRunning()) return nullptr;
+  setenv("DISPLAY", server->Name().c_str(), 1);
+  return server.get();
 }
 
 } // namespace x11_test

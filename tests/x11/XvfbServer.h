@@ -24,11 +24,11 @@ public:
   bool IsRunning() const { return mPid > 0 && !mName.empty(); }
   // ":N", the display name of the server.
   const std::string& Name() const { return mName; }
-  // Ends the server at once, as a crash would, and reaps it.
+  // Ends the server at once, as a crash would, reaps it and removes what it left in /tmp.
   void Kill();
 
   // A server shared by the tests of one process (started on first use), with $DISPLAY pointing at
-  // it. Null when Xvfb cannot be started.
+  // it (set again on every call). Null when Xvfb cannot be started.
   static XvfbServer* Shared();
 
 private:
