@@ -27,6 +27,21 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A line a process printed, without terminal colour codes and other control characters.
+std::string PlainText(const std::string& line) {
+  std::string out;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(line[i]);
+    if (c == 0x1B && i + 1 < line.size() && line[i + 1] == '[') {
+      i += 2;
+      while (i < line.size() && !(line[i] >= 0x40 && line[i] <= 0x7E)) ++i;
+      continue;
+    }
+    out += (c < 0x20 || c == 0x7F) ? ' ' : static_cast<char>(c);
+  }
+  return out;
+}
+
 std::string Plural(int n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
 
 }  // namespace
@@ -47,7 +62,7 @@ std::string CheckLines(const CheckResult& result) {
   for (const std::string& warning : result.warnings) text += "        warning: " + warning + "\n";
   if (result.status == CheckResult::Status::kFail && !result.output.empty()) {
     text += "        the check's process printed (last lines):\n";
-    for (const std::string& line : result.output) text += "        | " + line + "\n";
+    for (const std::string& line : result.output) text += "        | " + PlainText(line) + "\n";
   }
   return text;
 }

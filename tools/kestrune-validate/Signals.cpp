@@ -16,10 +16,11 @@ uint64_t SplitMix(uint64_t x) {
   return x ^ (x >> 31);
 }
 
-// Uniform in [-1, 1), exactly representable as a float so float and double runs see the same input.
+// Uniform in (-1, 1), never full scale, exactly representable as a float so float and double runs
+// see the same input.
 double NoiseSample(int channel, int64_t frame, uint64_t seed) {
   const uint64_t bits = SplitMix(Mix(seed, Mix(static_cast<uint64_t>(channel), static_cast<uint64_t>(frame))));
-  return static_cast<double>(bits >> 40) / 8388608.0 - 1.0;
+  return static_cast<double>(2 * (bits >> 40) + 1) / 16777216.0 - 1.0;
 }
 
 template <typename T>

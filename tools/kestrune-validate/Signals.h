@@ -10,7 +10,7 @@
 namespace kestrune::validate {
 
 enum class SignalKind {
-  kNoise,      // uniform white noise, full scale
+  kNoise,      // uniform white noise, up to (never reaching) full scale
   kQuietNoise, // the same at -20 dBFS
   kSilence,
   kSquare,     // 100 Hz square wave at exactly +-1.0

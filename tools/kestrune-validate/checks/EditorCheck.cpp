@@ -178,11 +178,12 @@ void RunEditorCheck(CheckContext& context) {
   const int width = knownSize ? rect.right - rect.left : kDefaultWidth;
   const int height = knownSize ? rect.bottom - rect.top : kDefaultHeight;
   const Window root = DefaultRootWindow(display);
-  const int before = CountWindows(display, root);
   const Window window = XCreateSimpleWindow(display, root, 0, 0, static_cast<unsigned>(width),
                                             static_cast<unsigned>(height), 0, 0, 0);
   XMapWindow(display, window);
   XSync(display, False);
+  // Counted with our window in place: windows left inside it would otherwise go with it unseen.
+  const int before = CountWindows(display, root);
 
   const int cycles = context.Strict().EditorCycles();
   {
@@ -194,8 +195,6 @@ void RunEditorCheck(CheckContext& context) {
     }
   }
   if (context.Failed()) plugin->Dispatch(effEditClose);
-  XDestroyWindow(display, window);
-  XSync(display, False);
 
   // Plug-ins that close their own connection take a moment to have their windows go.
   context.Progress("counting X windows after the last close");
@@ -204,6 +203,8 @@ void RunEditorCheck(CheckContext& context) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     after = CountWindows(display, root);
   }
+  XDestroyWindow(display, window);
+  XSync(display, False);
   if (!context.Failed() && after > before) {
     context.Fail(std::to_string(after - before) + " X window" + (after - before == 1 ? "" : "s") + " left behind after " +
                  std::to_string(cycles) + " open/close cycles");

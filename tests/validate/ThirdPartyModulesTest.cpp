@@ -1,0 +1,53 @@
+// The validator on third-party modules from Debian (dpf-plugins-vst, lsp-plugins-vst): whatever it
+// finds in them, it must finish, report every check of every module and never crash or hang itself.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/validate/ValidatorRun.h"
+
+using kestrune_test::RunValidator;
+using kestrune_test::ValidatorRun;
+
+namespace {
+
+// Small and quick ones of both families: an editor, mono and stereo, a reverb, a dynamics processor.
+const std::vector<std::string> kModules{
+    "/usr/lib/vst/3BandEQ-vst.so", "/usr/lib/vst/MaFreeverb-vst.so", "/usr/lib/vst/PingPongPan-vst.so",
+    "/usr/lib/vst/lsp-plugins/comp-delay-mono.so", "/usr/lib/vst/lsp-plugins/limiter-stereo.so"};
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0;
+}
+
+TEST(ThirdPartyModules, EveryCheckOfEveryModuleIsReportedAndTheValidatorEndsWell) {
+  std::vector<std::string> args{"--strictness", "1", "--timeout", "20"};
+  std::vector<std::string> modules;
+  for (const std::string& path : kModules) {
+    if (Exists(path)) modules.push_back(path);
+  }
+  if (modules.empty()) GTEST_SKIP() << "neither dpf-plugins-vst nor lsp-plugins-vst is installed";
+  args.insert(args.end(), modules.begin(), modules.end());
+  const ValidatorRun run = RunValidator(KESTRUNE_VALIDATE_PATH, args);
+  EXPECT_TRUE(run.exitCode == 0 || run.exitCode == 1) << run.exitCode << "\n" << run.out << run.err;
+  size_t checkLines = 0, summaries = 0;
+  std::istringstream lines(run.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.compare(0, 8, "  pass  ") == 0 || line.compare(0, 8, "  FAIL  ") == 0 || line.compare(0, 8, "  skip  ") == 0) {
+      ++checkLines;
+    }
+    if (line.find(" passed, ") != std::string::npos && line.find(" failed, ") != std::string::npos) ++summaries;
+    EXPECT_EQ(line.find("could not be started"), std::string::npos) << line;
+  }
+  EXPECT_EQ(checkLines, 12 * modules.size()) << run.out;
+  EXPECT_EQ(summaries, modules.size()) << run.out;
+  std::cout << run.out;
+}
+
+}  // namespace
