@@ -92,6 +92,11 @@ TEST(CheckProcess, SkipsAndFatalLoadsAreReported) {
   EXPECT_TRUE(fatal.fatal);
 }
 
+TEST(CheckProcess, RepeatedLinesAreCountedOnce) {
+  const CheckResult r = Script("for i in 1 2 3 4 5; do echo same; done; echo other; echo same; exit 2");
+  EXPECT_EQ(r.output, (std::vector<std::string>{"same [5 times]", "other", "same"}));
+}
+
 TEST(CheckProcess, EndlessOutputAndUnterminatedLinesStayBounded) {
   const CheckResult r = Script(
       "i=0; while [ $i -lt 3000 ]; do echo \"line $i\"; i=$((i+1)); done; printf 'no newline at the end';"

@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Fault{"writes_nan", "process", "full-scale square wave: output 0 frame 0 is NaN"},
                       Fault{"allocates", "realtime", "allocations"},
                       Fault{"name_overrun", "info", "effGetParamName(1) wrote 302 bytes into a 256-byte buffer"},
-                      Fault{"chunk_crash", "state", "crashed (SIGSEGV"},
+                      Fault{"chunk_crash", "state", "during: effSetChunk(program chunk) with"},
                       Fault{"hangs", "lifecycle", "did not finish within 8 s (hung during: sequence: processing before the first resume)"},
                       Fault{"denormals", "denormals", "subnormal numbers are slowing the plug-in down"},
                       Fault{"block_size", "process", "the output depends on how blocks are cut"},

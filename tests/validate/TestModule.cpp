@@ -62,7 +62,7 @@ float Flushed(float v) { return std::fabs(v) < kFlushBelow ? 0.f : v; }
 // fault go unnoticed there; this makes the cost the same everywhere.
 void SubnormalPenalty() {
   float x = 1.f;
-  for (int i = 0; i < 24; ++i) {
+  for (int i = 0; i < 12; ++i) {
     x = x * 1.0000001f;
     __asm__ volatile("" : "+x"(x));
   }
@@ -121,10 +121,13 @@ intptr_t LoadChunk(Effect* self, const unsigned char* data, intptr_t size) {
 #if defined(FAULT_CHUNK_CRASH)
   // Trusts the count the chunk claims and checks every value it says is there, wherever they end.
   float checksum = 0.f;
-  const auto* stored = reinterpret_cast<const float*>(data + kChunkHeader);
-  for (uint32_t i = 0; i < static_cast<uint32_t>(count); ++i) checksum += stored[i];
+  for (uint32_t i = 0; i < static_cast<uint32_t>(count); ++i) {
+    float stored;
+    std::memcpy(&stored, data + kChunkHeader + i * sizeof(float), sizeof stored);
+    checksum += stored;
+  }
   if (!(checksum == checksum) || count < kNumParams) return 0;
-  std::memcpy(values, stored, sizeof values);
+  std::memcpy(values, data + kChunkHeader, sizeof values);
 #else
   if (count != kNumParams || size != static_cast<intptr_t>(kChunkHeader + sizeof values)) return 0;
   std::memcpy(values, data + kChunkHeader, sizeof values);

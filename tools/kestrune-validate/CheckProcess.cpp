@@ -127,7 +127,7 @@ CheckResult RunCheckProcess(const std::string& name, const CheckLaunch& launch,
   setpgid(pid, pid);
 
   LineReader reportLines, outputLines;
-  std::deque<std::string> kept;
+  std::deque<std::pair<std::string, int>> kept;  // a line and how often it came again at once
   std::string lastProgress, firstFailure, skipReason, note;
   bool done = false, skipped = false, timedOut = false;
   bool reportOpen = true, outputOpen = true;
@@ -182,7 +182,12 @@ CheckResult RunCheckProcess(const std::string& name, const CheckLaunch& launch,
       std::vector<std::string> lines;
       outputOpen = outputLines.Read(output[0], lines);
       for (std::string& line : lines) {
-        kept.push_back(std::move(line));
+        // A plug-in that complains on every block says the same thing thousands of times.
+        if (!kept.empty() && kept.back().first == line) {
+          ++kept.back().second;
+          continue;
+        }
+        kept.emplace_back(std::move(line), 0);
         if (kept.size() > kKeptOutputLines) kept.pop_front();
       }
     }
@@ -203,7 +208,9 @@ CheckResult RunCheckProcess(const std::string& name, const CheckLaunch& launch,
   // Whatever the check's process left running in its group goes with it.
   kill(-pid, SIGKILL);
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  result.output.assign(kept.begin(), kept.end());
+  for (const auto& [line, repeats] : kept) {
+    result.output.push_back(repeats == 0 ? line : line + " [" + std::to_string(repeats + 1) + " times]");
+  }
 
   const std::string during = lastProgress.empty() ? "" : " during: " + lastProgress;
   if (timedOut) {
