@@ -236,6 +236,7 @@ TEST(Strictness, EachLevelDoesAtLeastWhatTheOneBelowDoesAndTenCoversTheWholeRang
     EXPECT_GE(higher.SampleRates().size(), lower.SampleRates().size());
     EXPECT_GE(higher.BlockSizes().size(), lower.BlockSizes().size());
     EXPECT_GE(higher.SignalSeconds(), lower.SignalSeconds());
+    EXPECT_GE(higher.BlocksPerSignal(), lower.BlocksPerSignal());
     EXPECT_GE(higher.LifecycleCycles(), lower.LifecycleCycles());
     EXPECT_GE(higher.ThreadSeconds(), lower.ThreadSeconds());
     EXPECT_GE(higher.EditorCycles(), lower.EditorCycles());

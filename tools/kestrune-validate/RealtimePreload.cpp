@@ -69,10 +69,11 @@ void* ArenaAllocate(size_t size) {
   return bootstrapArena + offset;
 }
 
+// The function this library stands in for. While one is being looked up (dlsym allocates and frees
+// itself), lookups answer null instead of recursing; the callers below cope with that.
 template <typename F>
 F Next(F& slot, const char* name) {
-  if (slot == nullptr) {
-    resolving = true;
+  if (slot == nullptr && !resolving.exchange(true)) {
     slot = reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
     resolving = false;
   }
@@ -96,18 +97,21 @@ AlignedAllocFn real_aligned_alloc;
 AlignedAllocFn real_memalign;
 
 void* Allocate(size_t size) {
-  if (resolving) return ArenaAllocate(size);
-  return REAL(malloc)(size);
+  const MallocFn real = resolving ? real_malloc : REAL(malloc);
+  return real != nullptr ? real(size) : ArenaAllocate(size);
 }
 
 void* AlignedAllocate(size_t alignment, size_t size) {
+  const PosixMemalignFn real = REAL(posix_memalign);
   void* p = nullptr;
-  return REAL(posix_memalign)(&p, alignment < sizeof(void*) ? sizeof(void*) : alignment, size) == 0 ? p : nullptr;
+  if (real == nullptr) return nullptr;
+  return real(&p, alignment < sizeof(void*) ? sizeof(void*) : alignment, size) == 0 ? p : nullptr;
 }
 
+// Memory freed while the real free is still being looked up is let go: a few bytes, once.
 void Release(void* p) {
   if (p == nullptr || FromArena(p)) return;
-  REAL(free)(p);
+  if (const FreeFn real = REAL(free)) real(p);
 }
 
 }  // namespace
@@ -127,11 +131,11 @@ PRELOAD_EXPORT void* malloc(size_t size) {
 PRELOAD_EXPORT void* calloc(size_t count, size_t size) {
   size_t bytes = 0;
   if (__builtin_mul_overflow(count, size, &bytes)) return nullptr;
-  // dlsym asks for zeroed memory while a name is looked up; the arena is zeroed and never reused.
-  if (resolving) return ArenaAllocate(bytes);
   Note(Kind::kAllocation, "calloc", __builtin_return_address(0));
   Forwarding f;
-  return REAL(calloc)(count, size);
+  // dlsym asks for zeroed memory while a name is looked up; the arena is zeroed and never reused.
+  const CallocFn real = REAL(calloc);
+  return real != nullptr ? real(count, size) : ArenaAllocate(bytes);
 }
 
 PRELOAD_EXPORT void* realloc(void* p, size_t size) {

@@ -26,7 +26,9 @@ std::vector<int> Strictness::BlockSizes() const {
   return Prefix(kBlockSizes, static_cast<size_t>(4 + (level_ * 12 + 9) / 10));
 }
 
-double Strictness::SignalSeconds() const { return 0.05 + 0.015 * level_; }
+double Strictness::SignalSeconds() const { return 0.05 + 0.045 * level_; }
+
+int Strictness::BlocksPerSignal() const { return 400 * level_; }
 
 int Strictness::LifecycleCycles() const { return 10 * level_; }
 

@@ -23,8 +23,10 @@ class Strictness {
   std::vector<int> SampleRates() const;
   // Block sizes the process check runs, most telling first; may hold kVaryingBlockSize.
   std::vector<int> BlockSizes() const;
-  // Seconds of each test signal per rate and block size.
+  // Seconds of each test signal per rate and block size, and at most this many blocks of it (tiny
+  // blocks at high rates would otherwise take most of the time).
   double SignalSeconds() const;
+  int BlocksPerSignal() const;
   // Create/destroy cycles and instances alive at once in the lifecycle check.
   int LifecycleCycles() const;
   int SimultaneousInstances() const;

@@ -42,3 +42,12 @@ target_include_directories(kestrune-validate-preload PRIVATE ${PROJECT_SOURCE_DI
 target_link_libraries(kestrune-validate-preload PRIVATE ${CMAKE_DL_LIBS})
 set_target_properties(kestrune-validate-preload PROPERTIES PREFIX "")
 add_dependencies(kestrune-validate kestrune-validate-preload)
+# The preload runs before any sanitizer's runtime has started (it stands in for malloc): it must not
+# be instrumented itself, or its first call touches shadow memory that does not exist yet.
+foreach(property COMPILE_OPTIONS LINK_OPTIONS)
+  get_target_property(options kestrune-validate-preload ${property})
+  if(options)
+    list(FILTER options EXCLUDE REGEX "sanitize")
+    set_target_properties(kestrune-validate-preload PROPERTIES ${property} "${options}")
+  endif()
+endforeach()

@@ -40,7 +40,8 @@ bool RunSignals(CheckContext& context, Plugin& plugin, BlockRunner& runner, int 
   plugin.Configure(rate, announced);
   plugin.Resume();
   runner.SetSampleRate(rate);
-  const int64_t total = static_cast<int64_t>(context.Strict().SignalSeconds() * rate);
+  const int64_t total = std::min(static_cast<int64_t>(context.Strict().SignalSeconds() * rate),
+                                 int64_t{context.Strict().BlocksPerSignal()} * announced);
   for (SignalKind kind : ProcessSignals()) {
     context.Progress(Where(rate, size, precision) + ", " + SignalName(kind));
     for (int64_t position = 0; position < total;) {
