@@ -37,6 +37,7 @@ TEST(CheckProcess, AVerdictWithNotesWarningsAndProgressIsReadBack) {
   EXPECT_EQ(r.warnings, std::vector<std::string>{"odd but fine"});
   EXPECT_EQ(progress, (std::vector<std::string>{"first step", "second step"}));
   EXPECT_EQ(r.name, "stand-in");
+  EXPECT_TRUE(r.finished);
 }
 
 TEST(CheckProcess, FailuresAreCountedAndTheFirstIsTheReason) {
@@ -51,6 +52,7 @@ TEST(CheckProcess, CrashesAndAbortsNameTheSignalAndTheLastStep) {
   EXPECT_EQ(segv.status, CheckResult::Status::kFail);
   EXPECT_EQ(segv.detail, "crashed (SIGSEGV, Segmentation fault) during: reading a chunk");
   EXPECT_EQ(segv.output, std::vector<std::string>{"some output"});
+  EXPECT_FALSE(segv.finished);
 
   const CheckResult abort = Script("echo 'F bad value' >&3; echo 'P cleaning up' >&3; kill -ABRT $$");
   EXPECT_EQ(abort.detail, "crashed (SIGABRT, Aborted) during: cleaning up; before that: bad value");

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "tests/validate/ValidatorRun.h"
 
 using kestrune_test::RunValidator;
@@ -17,6 +20,19 @@ TEST(KestruneModule, ProcessingRacesParameterProgramAndChunkCallsWithoutHarm) {
   EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
   ASSERT_TRUE(run.statuses.count("threads")) << run.out;
   EXPECT_EQ(run.statuses.at("threads"), "pass") << run.out;
+}
+
+// The ThreadSanitizer build proves that its run above would catch a race: a module of ours that
+// forgets its lock fails. Without the sanitizer such races go unseen, so the test applies there only.
+TEST(RacyModule, FailsTheThreadsCheckUnderThreadSanitizer) {
+#if !defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "races are seen only by the ThreadSanitizer build";
+#endif
+  const ValidatorRun run = RunValidator(
+      KESTRUNE_VALIDATE_PATH, {"--strictness", "2", "--only", "threads", std::string(TEST_MODULES_DIR) + "/validate_races.so"});
+  EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+  EXPECT_EQ(run.Failed(), std::vector<std::string>{"threads"}) << run.out;
+  EXPECT_NE(run.out.find("ThreadSanitizer: data race"), std::string::npos) << run.out;
 }
 
 }  // namespace

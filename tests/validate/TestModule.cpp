@@ -54,6 +54,15 @@ struct Effect {
 
 Effect* Self(AEffect* e) { return static_cast<Effect*>(e->object); }
 
+// Every callback holds the instance's lock, so processing never overlaps a change.
+#if defined(FAULT_RACES)
+struct InstanceLock {
+  explicit InstanceLock(std::mutex&) {}  // forgets to lock: processing races every change
+};
+#else
+using InstanceLock = std::lock_guard<std::mutex>;
+#endif
+
 float Flushed(float v) { return std::fabs(v) < kFlushBelow ? 0.f : v; }
 
 #if defined(FAULT_DENORMALS)
@@ -186,7 +195,7 @@ intptr_t Dispatcher(AEffect* effect, int32_t opcode, int32_t index, intptr_t val
     delete self;
     return 0;
   }
-  std::lock_guard<std::mutex> lock(self->mutex);
+  InstanceLock lock(self->mutex);
   switch (opcode) {
     case effMainsChanged:
       if (value != 0) self->resumed = true;
@@ -287,7 +296,7 @@ void Process(AEffect* effect, Sample** inputs, Sample** outputs, int32_t frames)
   while (!self->resumed) {
   }
 #endif
-  std::lock_guard<std::mutex> lock(self->mutex);
+  InstanceLock lock(self->mutex);
 #if defined(FAULT_ALLOCATES)
   std::vector<Sample> scratch(static_cast<size_t>(frames > 0 ? frames : 1));
 #endif
@@ -339,13 +348,13 @@ void Process(AEffect* effect, Sample** inputs, Sample** outputs, int32_t frames)
 
 void SetParameter(AEffect* effect, int32_t index, float value) {
   Effect* self = Self(effect);
-  std::lock_guard<std::mutex> lock(self->mutex);
+  InstanceLock lock(self->mutex);
   SetValue(self, index, value);
 }
 
 float GetParameter(AEffect* effect, int32_t index) {
   Effect* self = Self(effect);
-  std::lock_guard<std::mutex> lock(self->mutex);
+  InstanceLock lock(self->mutex);
   return index >= 0 && index < kNumParams ? self->values[index] : 0.f;
 }
 

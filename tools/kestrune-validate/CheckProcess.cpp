@@ -208,6 +208,7 @@ CheckResult RunCheckProcess(const std::string& name, const CheckLaunch& launch,
   // Whatever the check's process left running in its group goes with it.
   kill(-pid, SIGKILL);
   result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  result.finished = done && !timedOut && !WIFSIGNALED(status);
   for (const auto& [line, repeats] : kept) {
     result.output.push_back(repeats == 0 ? line : line + " [" + std::to_string(repeats + 1) + " times]");
   }

@@ -18,6 +18,7 @@ struct CheckResult {
   std::vector<std::string> output;    // the last lines the check's process printed, kept for failures
   double seconds = 0.0;
   bool fatal = false;                 // no usable effect: the checks after it cannot run
+  bool finished = false;              // the check ran to its end (did not crash, abort or hang)
 };
 
 struct CheckLaunch {

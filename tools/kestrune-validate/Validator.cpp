@@ -72,7 +72,8 @@ std::vector<ModuleReport> ValidateModules(const ValidateOptions& options, const 
         progress.Begin(static_cast<int>(i + 1), static_cast<int>(checks.size()), checks[i]);
         result = RunCheckProcess(checks[i], launch, [&](const std::string& text) { progress.Update(text); });
         progress.Clear();
-        unusable = result.fatal;
+        // A module whose loading crashes or hangs would do the same in every check.
+        unusable = result.fatal || (checks[i] == "load" && !result.finished);
       }
       std::fputs(CheckLines(result).c_str(), out);
       std::fflush(out);

@@ -121,7 +121,8 @@ void RunLoadCheck(CheckContext& context) {
   CheckExports(context);
 
   std::string note = (name.empty() ? std::string("(no name)") : name) + (vendor.empty() ? "" : " by " + vendor) +
-                     ", '" + FourCharacters(e.uniqueID) + "', " + std::to_string(e.numParams) + " parameters, " +
+                     ", '" + FourCharacters(e.uniqueID) + "', " + std::to_string(e.numParams) +
+                     (e.numParams == 1 ? " parameter, " : " parameters, ") +
                      std::to_string(e.numPrograms) + (e.numPrograms == 1 ? " program, " : " programs, ") +
                      std::to_string(e.numInputs) + " in / " +
                      std::to_string(e.numOutputs) + " out";
