@@ -41,7 +41,6 @@ class CheckContext {
   void Note(const std::string& text);
   void Fatal();
   bool Failed() const { return failures_ > 0; }
-  int Failures() const { return failures_; }
   // Sends the end of the check; returns the exit status for the check's process.
   int Finish();
 
@@ -51,7 +50,6 @@ class CheckContext {
   std::unique_ptr<Plugin> NewPlugin();
   // effOpen, sample rate and block size, and resume: an instance ready to process.
   std::unique_ptr<Plugin> NewRunningPlugin(int sampleRate, int blockSize);
-  const host::VstModule& Module() const { return module_; }
 
  private:
   void Send(char kind, const std::string& text);

@@ -74,8 +74,6 @@ intptr_t InstanceHost::Answer(int32_t opcode, int32_t, intptr_t, void* ptr, floa
     case audioMasterGetDirectory:
       return moduleFolder_.empty() ? 0 : reinterpret_cast<intptr_t>(moduleFolder_.c_str());
     case audioMasterAutomate:
-      ++automations_;
-      return 1;
     case audioMasterWantMidi:
     case audioMasterBeginEdit:
     case audioMasterEndEdit:

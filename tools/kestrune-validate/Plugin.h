@@ -13,8 +13,8 @@
 
 namespace kestrune::validate {
 
-// What one instance's host calls are answered with, and what the plug-in told the host. Safe to call
-// from any thread: plug-ins call back from their audio and editor threads alike.
+// What one instance's host calls are answered with. Safe to call from any thread: plug-ins call back
+// from their audio and editor threads alike.
 class InstanceHost {
  public:
   static constexpr intptr_t kHostVersion = 2400;
@@ -31,14 +31,11 @@ class InstanceHost {
   void SetModuleFolder(const std::string& folder) { moduleFolder_ = folder; }
   // Moves the transport on by frames (called after each block).
   void Advance(int frames) { position_ += frames; }
-  // Parameter edits the plug-in reported (audioMasterAutomate).
-  int Automations() const { return automations_; }
 
  private:
   std::atomic<int> sampleRate_{44100};
   std::atomic<int> blockSize_{512};
   std::atomic<int64_t> position_{0};
-  std::atomic<int> automations_{0};
   std::string moduleFolder_;
 };
 
@@ -65,7 +62,6 @@ class Plugin {
   Plugin& operator=(const Plugin&) = delete;
 
   AEffect* Effect() const { return effect_; }
-  InstanceHost& Host() { return *host_; }
   int Inputs() const { return effect_->numInputs; }
   int Outputs() const { return effect_->numOutputs; }
   int Params() const { return effect_->numParams; }

@@ -25,7 +25,8 @@ std::vector<std::string> CheckEnvironment(const std::string& check, const std::s
 #if !defined(__SANITIZE_THREAD__)
     const std::string preload = PreloadLibraryFor(executable);
     if (IsFile(preload)) {
-      environment.push_back("LD_PRELOAD=" + preload);
+      const char* others = std::getenv("LD_PRELOAD");
+      environment.push_back("LD_PRELOAD=" + preload + (others != nullptr && *others ? ":" + std::string(others) : ""));
 #if defined(__SANITIZE_ADDRESS__)
       // The sanitizer wants its runtime first; the preload forwards everything to it anyway.
       const char* asan = std::getenv("ASAN_OPTIONS");

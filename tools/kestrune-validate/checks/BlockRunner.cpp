@@ -60,13 +60,4 @@ double BlockRunner::Output(int channel, int frame) const {
   return floatOut_.Channel(channel)[frame];
 }
 
-double BlockRunner::Peak(int frames) const {
-  double peak = 0.0;
-  const int channels = last_ == Precision::kDouble ? doubleOut_.Channels() : floatOut_.Channels();
-  for (int c = 0; c < channels; ++c) {
-    for (int f = 0; f < frames; ++f) peak = std::max(peak, std::fabs(Output(c, f)));
-  }
-  return peak;
-}
-
 }  // namespace kestrune::validate

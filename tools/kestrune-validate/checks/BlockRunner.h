@@ -23,10 +23,7 @@ class BlockRunner {
   std::string Run(SignalKind kind, int64_t start, int frames, Precision precision);
   // Output sample of the last Run.
   double Output(int channel, int frame) const;
-  // Largest absolute output sample of the last Run.
-  double Peak(int frames) const;
   void SetSampleRate(int rate) { sampleRate_ = rate; }
-  int MaxFrames() const { return maxFrames_; }
 
  private:
   Plugin& plugin_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "tools/kestrune-validate/Checks.h"
 #include "tools/kestrune-validate/checks/TextAudit.h"
@@ -46,12 +47,11 @@ void ReadParameters(CheckContext& context, TextAudit& audit, Plugin& plugin) {
   }
   // Hosts probe past the ends; the plug-in must not trip over it.
   context.Progress("parameter texts for out-of-range indices");
+  const std::pair<int32_t, const char*> texts[] = {
+      {effGetParamName, "effGetParamName"}, {effGetParamLabel, "effGetParamLabel"}, {effGetParamDisplay, "effGetParamDisplay"}};
   for (int index : {-1, plugin.Params()}) {
-    for (int32_t opcode : {effGetParamName, effGetParamLabel, effGetParamDisplay}) {
-      audit.Ask(plugin, opcode, index, kVstMaxParamStrLen, "out-of-range parameter texts",
-                Indexed(opcode == effGetParamName ? "effGetParamName" : opcode == effGetParamLabel ? "effGetParamLabel"
-                                                                                                  : "effGetParamDisplay",
-                        index));
+    for (const auto& [opcode, name] : texts) {
+      audit.Ask(plugin, opcode, index, kVstMaxParamStrLen, "out-of-range parameter texts", Indexed(name, index));
     }
   }
 }
