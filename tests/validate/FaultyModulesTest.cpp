@@ -70,7 +70,12 @@ INSTANTIATE_TEST_SUITE_P(
                       Fault{"denormals", "denormals", "subnormal numbers are slowing the plug-in down"},
                       Fault{"block_size", "process", "the output depends on how blocks are cut"},
                       Fault{"comma_locale", "locale", "under de_DE.UTF-8: parameter 0 at 0 shows \"0,0\"; under C: parameter 0 at 0 shows \"0.0\""},
-                      Fault{"editor_leaks", "editor", "X windows left behind"}),
+                      Fault{"editor_leaks", "editor", "X windows left behind"},
+                      Fault{"editor_crashes", "editor", "during: editor cycle 1: effEditOpen"},
+                      Fault{"no_unique_id", "load", "the unique ID is 0"},
+                      Fault{"parameter_range", "parameters", "getParameter(0) reads -1, outside 0..1"},
+                      Fault{"program_range", "programs", "crashed (SIGABRT, Aborted) during: effSetProgram(2) with 2 programs"},
+                      Fault{"races", "threads", "while another thread changed parameters, programs and chunks"}),
     [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.variant); });
 
 TEST(WellBehavedModule, PassesEveryCheckIncludingItsEditorAndWritesTheSameAsJson) {

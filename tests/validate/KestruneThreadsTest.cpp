@@ -23,7 +23,8 @@ TEST(KestruneModule, ProcessingRacesParameterProgramAndChunkCallsWithoutHarm) {
 }
 
 // The ThreadSanitizer build proves that its run above would catch a race: a module of ours that
-// forgets its lock fails. Without the sanitizer such races go unseen, so the test applies there only.
+// forgets its lock fails with the sanitizer's report, before any harm shows in the output (the plain
+// build sees only the harm, in the faulty-module tests).
 TEST(RacyModule, FailsTheThreadsCheckUnderThreadSanitizer) {
 #if !defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "races are seen only by the ThreadSanitizer build";

@@ -7,6 +7,7 @@
 
 #include <X11/Xlib.h>
 
+#include <array>
 #include <atomic>
 #include <cfloat>
 #include <cmath>
@@ -40,7 +41,7 @@ struct Effect {
   AEffect record{};
   audioMasterCallback host = nullptr;
   std::mutex mutex;
-  Program programs[kNumPrograms] = {{"Warm", {0.5f, 0.3f, 1.f}}, {"Bright", {0.5f, 0.9f, 0.5f}}};
+  std::array<Program, kNumPrograms> programs{{{"Warm", {0.5f, 0.3f, 1.f}}, {"Bright", {0.5f, 0.9f, 0.5f}}}};
   int program = 0;
   float values[kNumParams] = {0.5f, 0.3f, 1.f};
   float tone[2] = {0.f, 0.f};
@@ -114,6 +115,19 @@ void SetValue(Effect* self, int index, float value) {
   self->values[index] = value < 0.f ? 0.f : value > 1.f ? 1.f : value;
 }
 
+#if defined(FAULT_RACES)
+// Restoring takes a while (a checksum over the stored values); meanwhile the gain holds a marker
+// that processing, which does not wait for the restore, turns into NaN.
+void MarkRestoring(Effect* self) {
+  const float gain = self->values[kGain];
+  self->values[kGain] = std::nanf("");
+  __asm__ volatile("" ::: "memory");
+  volatile float checksum = 0.f;
+  for (int i = 0; i < 200000; ++i) checksum = checksum + 1.f;
+  self->values[kGain] = gain;
+}
+#endif
+
 void SaveChunk(Effect* self) {
   const int32_t count = kNumParams;
   self->chunk.assign(kChunkHeader + sizeof self->values, 0);
@@ -141,11 +155,19 @@ intptr_t LoadChunk(Effect* self, const unsigned char* data, intptr_t size) {
   if (count != kNumParams || size != static_cast<intptr_t>(kChunkHeader + sizeof values)) return 0;
   std::memcpy(values, data + kChunkHeader, sizeof values);
 #endif
+#if defined(FAULT_RACES)
+  MarkRestoring(self);
+#endif
   for (int i = 0; i < kNumParams; ++i) SetValue(self, i, values[i]);
   return 1;
 }
 
 void OpenEditor(Effect* self, void* parent) {
+#if defined(FAULT_EDITOR_CRASHES)
+  // Makes its window on the connection it only opens below: Xlib dereferences the null display.
+  self->window = XCreateSimpleWindow(self->display, reinterpret_cast<Window>(parent), 0, 0, kEditorWidth,
+                                     kEditorHeight, 0, 0, 0x336699);
+#endif
 #if defined(FAULT_EDITOR_LEAKS)
   // Keeps one connection and makes a new window on every open, never destroying the old ones.
   if (self->display == nullptr) self->display = XOpenDisplay(nullptr);
@@ -201,10 +223,14 @@ intptr_t Dispatcher(AEffect* effect, int32_t opcode, int32_t index, intptr_t val
       if (value != 0) self->resumed = true;
       return 0;
     case effSetProgram:
+#if defined(FAULT_PROGRAM_RANGE)
+      if (value < 0 || value > kNumPrograms) return 0;  // one past the end gets through to at(), which throws
+#else
       if (value < 0 || value >= kNumPrograms) return 0;
-      std::memcpy(self->programs[self->program].values, self->values, sizeof self->values);
+#endif
+      std::memcpy(self->programs.at(self->program).values, self->values, sizeof self->values);
       self->program = static_cast<int>(value);
-      std::memcpy(self->values, self->programs[self->program].values, sizeof self->values);
+      std::memcpy(self->values, self->programs.at(self->program).values, sizeof self->values);
       return 0;
     case effGetProgram:
       return self->program;
@@ -349,7 +375,12 @@ void Process(AEffect* effect, Sample** inputs, Sample** outputs, int32_t frames)
 void SetParameter(AEffect* effect, int32_t index, float value) {
   Effect* self = Self(effect);
   InstanceLock lock(self->mutex);
+#if defined(FAULT_PARAMETER_RANGE)
+  // Trusts the host to send values in 0..1, where chunks and texts go through SetValue.
+  if (index >= 0 && index < kNumParams) self->values[index] = value;
+#else
   SetValue(self, index, value);
+#endif
 }
 
 float GetParameter(AEffect* effect, int32_t index) {
@@ -377,7 +408,11 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
   r.numOutputs = 2;
   r.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing | effFlagsProgramChunks | effFlagsHasEditor;
   r.object = self;
+#if defined(FAULT_NO_UNIQUE_ID)
+  r.uniqueID = 0;  // hosts cannot tell it apart in saved projects
+#else
   r.uniqueID = ('T' << 24) | ('M' << 16) | ('o' << 8) | 'd';
+#endif
   r.version = 1;
   return &r;
 }

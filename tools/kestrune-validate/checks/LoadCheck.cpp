@@ -45,7 +45,6 @@ void CheckCallbacks(CheckContext& context, const AEffect& e) {
   if ((e.flags & effFlagsCanDoubleReplacing) != 0 && e.processDoubleReplacing == nullptr) {
     context.Fail("effFlagsCanDoubleReplacing is set but the record has no processDoubleReplacing callback");
   }
-  if (e.uniqueID == 0) context.Fail("the unique ID is 0: hosts cannot tell the plug-in apart in saved projects");
 }
 
 void CheckExports(CheckContext& context) {
@@ -103,6 +102,8 @@ void RunLoadCheck(CheckContext& context) {
     context.Fatal();
     return;
   }
+  // A failure, but the effect can still be put through the other checks.
+  if (e.uniqueID == 0) context.Fail("the unique ID is 0: hosts cannot tell the plug-in apart in saved projects");
   plugin->Open();
   const std::string name = plugin->Text(effGetEffectName);
   const std::string vendor = plugin->Text(effGetVendorString);
