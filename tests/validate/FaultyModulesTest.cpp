@@ -102,6 +102,14 @@ TEST(WellBehavedModule, PassesEveryCheckIncludingItsEditorAndWritesTheSameAsJson
   }
 }
 
+// The X11 editor tests' panel: bitmap controls of the editor framework on the X11 editor host.
+TEST(FrameworkEditorModule, PassesEveryCheckWithItsEditorOpenedAndClosedInOurWindow) {
+  const ValidatorRun run = RunValidator(kValidator, {"--strictness", "1", "--xvfb", Module("x11_panel")});
+  EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+  ExpectOthersPass(run, "");
+  EXPECT_NE(run.details.at("editor").find("5 open/close cycles at 240x160"), std::string::npos) << run.out;
+}
+
 TEST(WellBehavedModule, OnlyAndSkipChooseTheChecksAndAMissingModuleFailsLoadAndSkipsTheRest) {
   const ValidatorRun chosen =
       RunValidator(kValidator, {"--only", "info", "state,programs", "--skip", "state", Module("good")});

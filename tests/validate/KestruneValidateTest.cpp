@@ -11,7 +11,7 @@ using kestrune_test::ValidatorRun;
 namespace {
 
 TEST(KestruneModule, PassesEveryCheckAtLowStrictness) {
-  const ValidatorRun run = RunValidator(KESTRUNE_VALIDATE_PATH, {"--strictness", "2", KESTRUNE_MODULE_PATH});
+  const ValidatorRun run = RunValidator(KESTRUNE_VALIDATE_PATH, {"--strictness", "2", "--xvfb", KESTRUNE_MODULE_PATH});
   EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
   EXPECT_TRUE(run.Failed().empty()) << run.out;
   EXPECT_EQ(run.statuses.size(), 12u) << run.out;

@@ -57,6 +57,17 @@ int CountWindows(Display* display, Window window) {
   return total;
 }
 
+// The window count once it stops falling towards expected: plug-ins that close their own connection
+// take a moment to have their windows go.
+int SettledWindowCount(Display* display, Window root, int expected) {
+  int count = CountWindows(display, root);
+  for (int wait = 0; wait < 40 && count > expected; ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    count = CountWindows(display, root);
+  }
+  return count;
+}
+
 bool EditorRect(Plugin& plugin, ERect& rect) {
   ERect* reported = nullptr;
   if (plugin.Dispatch(effEditGetRect, 0, 0, &reported) == 0 || reported == nullptr) return false;
@@ -196,18 +207,23 @@ void RunEditorCheck(CheckContext& context) {
   }
   if (context.Failed()) plugin->Dispatch(effEditClose);
 
-  // Plug-ins that close their own connection take a moment to have their windows go.
   context.Progress("counting X windows after the last close");
-  int after = CountWindows(display, root);
-  for (int wait = 0; wait < 40 && after > before; ++wait) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    after = CountWindows(display, root);
+  const int after = SettledWindowCount(display, root, before);
+  const int leftInside = CountWindows(display, window) - 1;
+  int afterInstance = after;
+  if (after > before) {
+    context.Progress("counting X windows after effClose");
+    plugin.reset();
+    afterInstance = SettledWindowCount(display, root, before);
   }
   XDestroyWindow(display, window);
   XSync(display, False);
   if (!context.Failed() && after > before) {
     context.Fail(std::to_string(after - before) + " X window" + (after - before == 1 ? "" : "s") + " left behind after " +
-                 std::to_string(cycles) + " open/close cycles");
+                 std::to_string(cycles) + " open/close cycles, " + std::to_string(leftInside) +
+                 " of them in the host's window; " +
+                 (afterInstance > before ? std::to_string(afterInstance - before) + " still there after effClose"
+                                         : "gone only at effClose"));
     return;
   }
   if (!context.Failed()) context.Note(std::to_string(cycles) + " open/close cycles at " + Size(width, height));
