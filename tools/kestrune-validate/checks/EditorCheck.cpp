@@ -164,6 +164,8 @@ bool Cycle(CheckContext& context, Plugin& plugin, Display* display, Window windo
 }  // namespace
 
 void RunEditorCheck(CheckContext& context) {
+  // Before anything in the process, the module included, makes its first Xlib call.
+  XInitThreads();
   std::unique_ptr<Plugin> plugin = context.NewRunningPlugin(kRate, kBlock);
   if (!plugin) return;
   if (!plugin->HasFlag(effFlagsHasEditor)) {
@@ -175,7 +177,6 @@ void RunEditorCheck(CheckContext& context) {
     context.Skip("no X display: DISPLAY is not set (--xvfb starts a virtual one)");
     return;
   }
-  XInitThreads();
   DisplayConnection connection;
   Display* display = connection.Get();
   if (display == nullptr) {

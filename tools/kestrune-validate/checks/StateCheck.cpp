@@ -93,6 +93,8 @@ Bytes ChunkRoundTrip(CheckContext& context, bool program, const std::vector<floa
   std::unique_ptr<Plugin> restored = Configured(context);
   if (!original || !restored) return {};
   Apply(*original, settings);
+  // Hosts save while running: values set may be taken over on the audio thread.
+  Settle(*original, context.Seed());
   const Bytes chunk = original->GetChunk(program);
   if (chunk.empty()) {
     if (original->HasFlag(effFlagsProgramChunks)) {
@@ -147,12 +149,14 @@ void SameAudio(CheckContext& context, const std::vector<float>& settings, const 
   std::unique_ptr<Plugin> restored = Configured(context);
   if (!original || !restored) return;
   Apply(*original, settings);
+  Settle(*original, context.Seed());
   if (bankChunk.empty()) {
     Apply(*restored, original->Parameters());
   } else {
     const Bytes chunk = original->GetChunk(false);
     restored->SetChunk(false, chunk.data(), static_cast<intptr_t>(chunk.size()));
   }
+  Settle(*restored, context.Seed());
   const std::vector<double> a = Render(*original, context.Seed());
   const std::vector<double> b = Render(*restored, context.Seed());
   const int outputs = std::max(1, original->Outputs());
