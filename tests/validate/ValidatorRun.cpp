@@ -55,10 +55,19 @@ ValidatorRun RunValidator(const std::string& program, const std::vector<std::str
   std::vector<char*> argv;
   for (std::string& a : argStrings) argv.push_back(a.data());
   argv.push_back(nullptr);
-  // Checks that need a display get one only when a test asks for it (--xvfb).
+  // Checks that need a display get one only when a test asks for it (--xvfb); extra entries
+  // replace inherited ones of the same name.
+  auto replaced = [&](const std::string& entry) {
+    if (entry.compare(0, 8, "DISPLAY=") == 0) return true;
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    for (const std::string& extra : extraEnvironment) {
+      if (extra.compare(0, name.size(), name) == 0) return true;
+    }
+    return false;
+  };
   std::vector<std::string> envStrings;
   for (char** e = environ; *e != nullptr; ++e) {
-    if (std::string(*e).compare(0, 8, "DISPLAY=") != 0) envStrings.emplace_back(*e);
+    if (!replaced(*e)) envStrings.emplace_back(*e);
   }
   envStrings.insert(envStrings.end(), extraEnvironment.begin(), extraEnvironment.end());
   std::vector<char*> envp;

@@ -20,7 +20,8 @@ struct ValidatorRun {
   std::vector<std::string> Failed() const;
 };
 
-// Runs program with args (no shell) and an environment without DISPLAY, plus extra entries.
+// Runs program with args (no shell) and an environment without DISPLAY, plus extra entries (which
+// replace inherited ones of the same name).
 ValidatorRun RunValidator(const std::string& program, const std::vector<std::string>& args,
                           const std::vector<std::string>& extraEnvironment = {});
 
