@@ -17,7 +17,9 @@ PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
 	libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev \
 	libxtst-dev libxres-dev xvfb xauth \
 	libsndfile1-dev libpixman-1-dev dpf-plugins-vst fonts-dejavu-core libcairo2-dev \
-	lv2-dev liblilv-dev lilv-utils sordi serdi
+	lv2-dev liblilv-dev lilv-utils sordi serdi lsp-plugins-vst locales xvfb
+# A locale with a decimal comma, for kestrune-validate's locale check.
+COMMA_LOCALE := de_DE.UTF-8
 
 SAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
@@ -37,6 +39,13 @@ deps:
 		if [ "$$(id -u)" -eq 0 ]; then sudo=; else sudo=sudo; fi; \
 		$$sudo apt-get update -q && \
 		DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y -q --no-install-recommends $$missing; \
+	fi
+	@if ! locale -a 2>/dev/null | grep -qix '$(subst UTF-8,utf8,$(COMMA_LOCALE))'; then \
+		echo "Generating the $(COMMA_LOCALE) locale"; \
+		if [ "$$(id -u)" -eq 0 ]; then sudo=; else sudo=sudo; fi; \
+		$$sudo sed -i 's/^# *\($(COMMA_LOCALE) \)/\1/' /etc/locale.gen; \
+		grep -q '^$(COMMA_LOCALE) ' /etc/locale.gen || echo '$(COMMA_LOCALE) UTF-8' | $$sudo tee -a /etc/locale.gen >/dev/null; \
+		$$sudo locale-gen; \
 	fi
 
 configure: deps

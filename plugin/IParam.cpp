@@ -1,5 +1,7 @@
 #include "plugin/IParam.h"
 
+#include "plugin/TextUtils.h"
+
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -172,6 +174,7 @@ void IParam::GetDisplayForHost(double value, bool normalized, char* out, bool wi
 
   if (mNegateDisplay) value = -value;
 
+  ScopedCNumbers cNumbers;
   if (mDisplayPrecision == 0)
     snprintf(out, MAX_PARAM_DISPLAY_LEN, "%d", TruncToInt(value));
   else

@@ -3,6 +3,7 @@
 #include "graphics/IGraphics.h"
 #include "vst2/EditorSnapshotRequest.h"
 #include "plugin/Log.h"
+#include "plugin/TextUtils.h"
 
 #include <climits>
 #include <cmath>
@@ -655,6 +656,7 @@ intptr_t IPlugVST::String2Parameter(int32_t idx, const char* text)
   }
   else
   {
+    ScopedCNumbers cNumbers;
     v = atof(text);
     // "nan" would survive the range limit and reach the effect as a value.
     if (std::isnan(v)) return 0;

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -801,6 +803,30 @@ TEST_F(IPlugVSTTest, String2ParameterReadsNumbersAndDisplayTexts)
   EXPECT_EQ(pPlug->GetParam(kNeg)->Value(), -0.5);
   EXPECT_EQ(pPlug->mChanges, (std::vector<int>{kGain, kGain, kSteps, kMode, kNeg}));
   EXPECT_TRUE(mHost.CallsWith(audioMasterAutomate).empty());
+}
+
+// Hosts set the user's locale for the whole process; a German one writes and reads "0,5".
+TEST_F(IPlugVSTTest, DisplayTextsAndTypedNumbersKeepTheDecimalPointUnderACommaLocale)
+{
+  struct ProcessLocale
+  {
+    explicit ProcessLocale(const char* name) : mSet(setlocale(LC_ALL, name) != nullptr) {}
+    ~ProcessLocale() { setlocale(LC_ALL, "C"); }
+    bool mSet;
+  } german("de_DE.UTF-8");
+  if (!german.mSet) GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed";
+  char probe[16];
+  snprintf(probe, sizeof(probe), "%.1f", 0.5);
+  ASSERT_STREQ(probe, "0,5") << "the locale does not write a decimal comma";
+
+  TestPlug* pPlug = Create();
+  EXPECT_EQ(Text(effGetParamDisplay, kGain), "0.50");
+  EXPECT_EQ(Dispatch(effString2Parameter, kGain, 0, const_cast<char*>("0.25")), 1);
+  EXPECT_EQ(pPlug->GetParam(kGain)->Value(), 0.25);
+  EXPECT_EQ(Text(effGetParamDisplay, kGain), "0.25");
+  // The locale is the process's own again afterwards.
+  snprintf(probe, sizeof(probe), "%.1f", 0.5);
+  EXPECT_STREQ(probe, "0,5");
 }
 
 TEST_F(IPlugVSTTest, String2ParameterRefusesUnknownTextsIndicesAndNotANumber)
