@@ -1,6 +1,7 @@
 SHELL := /bin/bash
 # Kestrune: build, test and run from a fresh Debian 12 machine.
-#   make demo   builds everything and renders the demo through the plug-in
+#   make demo   builds the plug-in and kestrune-render, renders the demo through the plug-in and
+#               draws its frequency response
 #   make test   builds everything and runs every test (SANITIZE=1: with ASan and UBSan;
 #               TSAN=1: the threaded tests under ThreadSanitizer)
 #   make panel-art  redraws the panel images in resources/img
@@ -15,7 +16,7 @@ FUZZ_DIR := build-fuzz
 PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev \
-	libsndfile1-dev libpixman-1-dev dpf-plugins-vst fonts-dejavu-core libcairo2-dev \
+	libsndfile1-dev libpixman-1-dev dpf-plugins-vst fonts-dejavu-core libcairo2-dev libfftw3-dev \
 	lv2-dev liblilv-dev lilv-utils sordi serdi
 
 SAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
@@ -48,10 +49,14 @@ build: configure
 test: build
 	cd $(BUILD_DIR) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS)
 
-# Renders the built-in demo (plucked strings, then a slow sweep) through the freshly built module.
-demo: build
+# Builds only the module and the render tool, then renders the built-in demo (plucked strings, then
+# a slow sweep) through the module and draws the module's frequency response at its defaults. The
+# picture of the editor joins them once the tool can draw it.
+demo: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target Kestrune kestrune-render
 	$(BUILD_DIR)/tools/kestrune-render -o kestrune-demo.wav
-	@echo "Demo written to $(CURDIR)/kestrune-demo.wav (plug-in: $(CURDIR)/$(BUILD_DIR)/Kestrune.so)"
+	$(BUILD_DIR)/tools/kestrune-render --response kestrune-response.png
+	@echo "Demo written to $(CURDIR)/kestrune-demo.wav and $(CURDIR)/kestrune-response.png (plug-in: $(CURDIR)/$(BUILD_DIR)/Kestrune.so)"
 
 # Redraws the six panel images into resources/img, where the module's build picks them up. The
 # generator is deterministic: unchanged drawing code rewrites the same bytes.
