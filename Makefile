@@ -15,7 +15,8 @@ FUZZ_DIR := build-fuzz
 
 PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
-	libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev \
+	libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev \
+	libxtst-dev xvfb xauth \
 	libsndfile1-dev libpixman-1-dev dpf-plugins-vst fonts-dejavu-core libcairo2-dev libfftw3-dev \
 	lv2-dev liblilv-dev lilv-utils sordi serdi
 
