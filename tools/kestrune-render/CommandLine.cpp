@@ -140,6 +140,12 @@ bool ParseCommandLine(int argc, const char* const* argv, RenderOptions& options,
         error = "the --response-csv file's name is empty";
         return false;
       }
+    } else if (name == "--snapshot") {
+      if (!takeValue(options.snapshotPath)) return false;
+      if (options.snapshotPath.empty()) {
+        error = "the --snapshot picture's name is empty";
+        return false;
+      }
     } else if (name == "--plugin") {
       if (!takeValue(options.pluginPath)) return false;
     } else if (name == "--program") {
@@ -198,8 +204,11 @@ bool MeasuresResponse(const RenderOptions& options) {
   return !options.responsePath.empty() || !options.responseCsvPath.empty();
 }
 
+bool TakesSnapshot(const RenderOptions& options) { return !options.snapshotPath.empty(); }
+
 bool RendersDemo(const RenderOptions& options) {
-  return options.inputPaths.empty() && !options.listOnly && (!MeasuresResponse(options) || !options.outputPath.empty());
+  const bool picturesOnly = MeasuresResponse(options) || TakesSnapshot(options);
+  return options.inputPaths.empty() && !options.listOnly && (!picturesOnly || !options.outputPath.empty());
 }
 
 std::string UsageText(const std::string& programName) {
@@ -208,14 +217,14 @@ std::string UsageText(const std::string& programName) {
          "       [--program FILE.fxp | --bank FILE.fxb] [--save-program FILE.fxp]\n"
          "       [--block N] [--rate HZ] [--double] [--preroll SECONDS]\n"
          "       [--tail SECONDS|auto] [--no-latency-compensation]\n"
-         "       [--response FILE.png] [--response-csv FILE.csv] [--list]\n"
+         "       [--response FILE.png] [--response-csv FILE.csv] [--snapshot FILE.png] [--list]\n"
          "\n"
-         "Renders audio files offline through a VST 2 plug-in (Kestrune by default), and measures\n"
-         "its frequency response.\n"
+         "Renders audio files offline through a VST 2 plug-in (Kestrune by default), measures its\n"
+         "frequency response and takes pictures of its editor.\n"
          "\n"
          "  INPUT ...          WAV, FLAC, AIFF or Ogg files, mono or stereo. Without one a built-in\n"
          "                     demo (plucked strings, then a slow sweep) is rendered, unless only\n"
-         "                     --response or --response-csv is asked for.\n"
+         "                     --response, --response-csv or --snapshot is asked for.\n"
          "  -o, --output PATH  where to write. For one input, the file; the extension picks the format\n"
          "                     (.wav .flac .aif .aiff .ogg), and the input's sample format is kept when\n"
          "                     the container allows it. For several inputs, a folder (made if missing)\n"
@@ -254,6 +263,10 @@ std::string UsageText(const std::string& programName) {
          "                     at -60 dBFS to every input, after the pre-roll.\n"
          "  --response-csv F   write the measured gains as comma-separated values: the frequency in\n"
          "                     Hz, then each channel's gain in dB, 160 lines per decade.\n"
+         "  --snapshot FILE    draw the plug-in's editor, as it looks after the settings given, into a\n"
+         "                     PNG picture. A module that answers the editor snapshot request draws\n"
+         "                     it without a display; any other editor is opened in a window on the\n"
+         "                     X display $DISPLAY names and read back from there.\n"
          "  --list             print the plug-in's identity, latency, tail and parameters (after\n"
          "                     --program, --bank and --set are applied) and render no audio.\n"
          "  -h, --help         show this text.\n"

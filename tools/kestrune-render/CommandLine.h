@@ -22,6 +22,7 @@ struct RenderOptions {
   int jobs = 0;                 // -j: files rendered at once; 0: one per processor
   std::string responsePath;     // --response FILE.png
   std::string responseCsvPath;  // --response-csv FILE
+  std::string snapshotPath;     // --snapshot FILE.png
   std::string pluginPath;       // empty: the Kestrune.so installed beside the tool
   std::vector<ParameterAssignment> assignments;
   std::string programPath;      // --program FILE.fxp
@@ -59,10 +60,13 @@ std::string UsageText(const std::string& programName);
 std::string DefaultOutputPath(const std::string& inputPath);
 
 // Whether the built-in demo is rendered: when no input is given and either nothing but the demo is
-// asked for or -o names where it goes (--response alone writes only the measurement).
+// asked for or -o names where it goes (--response or --snapshot alone writes only the picture).
 bool RendersDemo(const RenderOptions& options);
 
 // Whether a frequency response is measured (--response or --response-csv).
 bool MeasuresResponse(const RenderOptions& options);
+
+// Whether a picture of the editor is asked for (--snapshot).
+bool TakesSnapshot(const RenderOptions& options);
 
 }  // namespace kestrune::render

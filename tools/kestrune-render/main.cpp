@@ -1,5 +1,5 @@
-// kestrune-render: renders audio files (or the built-in demo) offline through a VST 2 plug-in, and
-// measures its frequency response.
+// kestrune-render: renders audio files (or the built-in demo) offline through a VST 2 plug-in,
+// measures its frequency response and takes pictures of its editor.
 
 #include <unistd.h>
 
@@ -17,6 +17,7 @@
 #include "tools/kestrune-render/Progress.h"
 #include "tools/kestrune-render/RenderJobs.h"
 #include "tools/kestrune-render/ResponseJob.h"
+#include "tools/kestrune-render/SnapshotJob.h"
 
 using namespace kestrune::render;
 
@@ -49,6 +50,7 @@ int Run(const RenderOptions& options) {
   std::vector<RenderJob> jobs;
   if (!PlanRenderJobs(options, jobs, error)) return Fail(error);
   const bool measuring = MeasuresResponse(options);
+  const bool drawing = TakesSnapshot(options);
 
   double totalSeconds = 0.0;
   for (const RenderJob& job : jobs) totalSeconds += InputSeconds(job);
@@ -58,15 +60,20 @@ int Run(const RenderOptions& options) {
       std::fprintf(stderr, "kestrune-render: --list renders no audio; the input files are left alone\n");
     }
     if (!List(options, error)) return Fail(error);
+    if (drawing && !WriteSnapshot(options, false, progress, error)) return Fail(error);
     if (measuring && !WriteResponse(options, false, progress, error)) return Fail(error);
     return kExitSuccess;
   }
 
   // Several things to do share one check of the settings, which also writes --save-program.
-  const bool checkedOnce = jobs.size() + (measuring ? 1 : 0) > 1;
+  const bool checkedOnce = jobs.size() + (measuring ? 1 : 0) + (drawing ? 1 : 0) > 1;
   if (checkedOnce && !CheckSettings(options, error)) return Fail(error);
 
   int failures = 0;
+  if (drawing && !WriteSnapshot(options, !checkedOnce, progress, error)) {
+    std::fprintf(stderr, "%s\n", ErrorLine(error).c_str());
+    ++failures;
+  }
   if (measuring && !WriteResponse(options, !checkedOnce, progress, error)) {
     std::fprintf(stderr, "%s\n", ErrorLine(error).c_str());
     ++failures;
