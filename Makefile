@@ -1,7 +1,7 @@
 SHELL := /bin/bash
 # Kestrune: build, test and run from a fresh Debian 12 machine.
-#   make demo   builds the plug-in and kestrune-render, renders the demo through the plug-in and
-#               draws its frequency response
+#   make demo   builds the plug-in and kestrune-render, renders the demo through the plug-in,
+#               draws its frequency response and a picture of its editor
 #   make test   builds everything and runs every test (SANITIZE=1: with ASan and UBSan;
 #               TSAN=1: the threaded tests under ThreadSanitizer)
 #   make panel-art  redraws the panel images in resources/img
@@ -51,13 +51,14 @@ test: build
 	cd $(BUILD_DIR) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS)
 
 # Builds only the module and the render tool, then renders the built-in demo (plucked strings, then
-# a slow sweep) through the module and draws the module's frequency response at its defaults. The
-# picture of the editor joins them once the tool can draw it.
+# a slow sweep) through the module, draws the module's frequency response at its defaults and takes
+# a picture of its editor (a module without an editor says why, and the demo goes on).
 demo: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target Kestrune kestrune-render
 	$(BUILD_DIR)/tools/kestrune-render -o kestrune-demo.wav
 	$(BUILD_DIR)/tools/kestrune-render --response kestrune-response.png
-	@echo "Demo written to $(CURDIR)/kestrune-demo.wav and $(CURDIR)/kestrune-response.png (plug-in: $(CURDIR)/$(BUILD_DIR)/Kestrune.so)"
+	$(BUILD_DIR)/tools/kestrune-render --snapshot kestrune-editor.png || true
+	@echo "Demo written to $(CURDIR): kestrune-demo.wav, kestrune-response.png and, when the module has an editor, kestrune-editor.png (plug-in: $(CURDIR)/$(BUILD_DIR)/Kestrune.so)"
 
 # Redraws the six panel images into resources/img, where the module's build picks them up. The
 # generator is deterministic: unchanged drawing code rewrites the same bytes.

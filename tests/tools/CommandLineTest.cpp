@@ -19,13 +19,14 @@ TEST(ParseCommandLine, ReadsEveryOptionInBothSpellings) {
   ASSERT_TRUE(Parse({"in.wav", "-o", "out.flac", "--plugin=/p/x.so", "--set", "HI=0.7", "--set=Bypass=norm:1",
                      "--program", "a.fxp", "--save-program=b.fxp", "--block", "64", "--rate=44100", "--double",
                      "--list", "--preroll", "0.5", "--tail=2.25", "--no-latency-compensation", "-j", "3",
-                     "--response", "r.png", "--response-csv=r.csv", "more.wav"},
+                     "--response", "r.png", "--response-csv=r.csv", "--snapshot", "e.png", "more.wav"},
                     o, error))
       << error;
   EXPECT_EQ(o.inputPaths, (std::vector<std::string>{"in.wav", "more.wav"}));
   EXPECT_EQ(o.jobs, 3);
   EXPECT_EQ(o.responsePath, "r.png");
   EXPECT_EQ(o.responseCsvPath, "r.csv");
+  EXPECT_EQ(o.snapshotPath, "e.png");
   EXPECT_EQ(o.outputPath, "out.flac");
   EXPECT_EQ(o.pluginPath, "/p/x.so");
   ASSERT_EQ(o.assignments.size(), 2u);
@@ -101,7 +102,7 @@ TEST(UsageText, NamesEveryOption) {
   const std::string text = UsageText("kestrune-render");
   for (const char* option : {"-o", "--plugin", "--set", "norm:", "--program", "--bank", "--save-program", "--block",
                              "--rate", "--double", "--preroll", "--tail", "--no-latency-compensation", "--list",
-                             "--jobs", "--response", "--response-csv"}) {
+                             "--jobs", "--response", "--response-csv", "--snapshot"}) {
     EXPECT_NE(text.find(option), std::string::npos) << option;
   }
 }
