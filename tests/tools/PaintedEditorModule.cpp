@@ -4,7 +4,8 @@
 //
 // Built twice. The plain build answers the editor snapshot request, setting alpha to 0x7F (a
 // picture of it must still be opaque). With PAINT_IN_X11_WINDOW it ignores the request and paints
-// the same pixels into a child window of the one effEditOpen gives it, from its idle calls only.
+// the same pixels into a child window of the one effEditOpen gives it, from its idle calls only, and
+// answers 1 to every vendor-specific call without doing anything, as some modules do.
 // KESTRUNE_PAINTED_EDITOR=huge makes the plain build report an editor too large to draw,
 // KESTRUNE_PAINTED_EDITOR=sizeonly one it then refuses to draw.
 
@@ -114,6 +115,8 @@ intptr_t Dispatcher(AEffect* effect, int32_t opcode, [[maybe_unused]] int32_t in
     case effEditClose:
       CloseWindow(self);
       return 0;
+    case effVendorSpecific:
+      return 1;
 #else
     case effVendorSpecific: {
       if (index != kEditorSnapshotRequest) return 0;

@@ -10,7 +10,9 @@ namespace kestrune::render {
 bool RequestEditorSnapshot(PluginInstance& plugin, EditorPicture& picture, std::string& error) {
   error.clear();
   EditorSnapshotRequest request{0, 0, nullptr};
+  // A module that answers every vendor-specific call writes no size: it does not know the request.
   if (plugin.Dispatch(effVendorSpecific, kEditorSnapshotRequest, 0, &request) != 1) return false;
+  if (request.width == 0 && request.height == 0) return false;
   const int width = request.width, height = request.height;
   if (width < 1 || height < 1 || width > kLargestEditorSide || height > kLargestEditorSide) {
     error = "the plug-in gives its editor a size of " + std::to_string(width) + " x " + std::to_string(height) +
