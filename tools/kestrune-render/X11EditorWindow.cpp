@@ -99,7 +99,7 @@ class HostWindow {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kMapTimeoutMs);
     XEvent event;
     for (;;) {
-      while (XCheckTypedWindowEvent(display_, window_, MapNotify, &event)) return true;
+      if (XCheckTypedWindowEvent(display_, window_, MapNotify, &event)) return true;
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) return false;
       pollfd wait{ConnectionNumber(display_), POLLIN, 0};
