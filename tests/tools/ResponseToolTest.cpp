@@ -71,8 +71,12 @@ TEST_F(ResponseTool, ReportedLatencyLeavesTheResponseFlat) {
 
 TEST_F(ResponseTool, RefusesWhatCannotBeMeasuredOrWrittenAndLeavesNoFile) {
   const std::vector<std::string> before = scratch.Entries();
+  // The fake effect logs its calls elsewhere: a file that cannot be written stops the tool before
+  // it loads the plug-in to measure.
+  ScratchFolder logs;
+  const std::string log = logs.File("fake.log");
   auto expectFailure = [&](const std::vector<std::string>& args, const std::string& message) {
-    const ToolResult r = Run(args);
+    const ToolResult r = RunTool(args, scratch.Path(), {"KESTRUNE_FAKE_EFFECT_LOG=" + log});
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     EXPECT_EQ(scratch.Entries(), before);
@@ -85,4 +89,5 @@ TEST_F(ResponseTool, RefusesWhatCannotBeMeasuredOrWrittenAndLeavesNoFile) {
   expectFailure({"--plugin", FAKE_EFFECT_PATH, "--response-csv", scratch.File("missing/r.csv")},
                 "cannot write \"" + scratch.File("missing/r.csv") + "\"");
   expectFailure({"--plugin", FAKE_EFFECT_PATH, "--response", scratch.Path()}, "names a folder");
+  EXPECT_EQ(logs.Entries(), std::vector<std::string>{}) << "the plug-in was loaded";
 }

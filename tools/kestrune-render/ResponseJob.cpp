@@ -44,6 +44,10 @@ std::string Details(PluginInstance& plugin, const FrequencyResponse& response) {
 }  // namespace
 
 bool WriteResponse(const RenderOptions& options, bool saveProgram, ProgressReporter& progress, std::string& error) {
+  // The measurement takes seconds: a file that cannot be written fails it before it starts.
+  for (const std::string* path : {&options.responseCsvPath, &options.responsePath}) {
+    if (!path->empty() && !CheckWritable(*path, error)) return false;
+  }
   const int sampleRate = options.sampleRate != 0 ? options.sampleRate : kDefaultDemoRate;
   std::unique_ptr<PluginInstance> plugin = LoadPlugin(options, error);
   if (!plugin) return false;

@@ -8,11 +8,11 @@
 
 namespace kestrune::render {
 
-// Loads the plug-in at --rate (else the demo's rate), applies the settings (writing
-// --save-program when saveProgram), measures its frequency response and writes the CSV file and
-// the picture that the options name, each complete or not at all; prints a summary line and any
-// warnings through progress. Returns false and a reason on failure, among them a plug-in without
-// audio inputs or outputs.
+// Checks that the CSV file and the picture the options name can be written, loads the plug-in at
+// --rate (else the demo's rate), applies the settings (writing --save-program when saveProgram),
+// measures its frequency response and writes the files, each complete or not at all; prints a
+// summary line and any warnings through progress. Returns false and a reason on failure, among
+// them a plug-in without audio inputs or outputs.
 bool WriteResponse(const RenderOptions& options, bool saveProgram, ProgressReporter& progress, std::string& error);
 
 }  // namespace kestrune::render

@@ -12,6 +12,7 @@
 namespace kestrune::render {
 
 bool WriteSnapshot(const RenderOptions& options, bool saveProgram, ProgressReporter& progress, std::string& error) {
+  if (!CheckWritable(options.snapshotPath, error)) return false;
   std::unique_ptr<PluginInstance> plugin = LoadPlugin(options, error);
   if (!plugin) return false;
   plugin->Open(options.sampleRate != 0 ? options.sampleRate : kDefaultDemoRate, options.blockSize);

@@ -8,10 +8,10 @@
 
 namespace kestrune::render {
 
-// Loads a plug-in instance of its own, opens it at --rate (else the demo's rate), applies the
-// settings (writing --save-program when saveProgram), takes the picture of its editor
-// (TakeEditorSnapshot) and writes it to --snapshot, complete or not at all; prints a summary line
-// through progress. Returns false and a reason on failure.
+// Checks that --snapshot can be written, loads a plug-in instance of its own, opens it at --rate
+// (else the demo's rate), applies the settings (writing --save-program when saveProgram), takes the
+// picture of its editor (TakeEditorSnapshot) and writes it to --snapshot, complete or not at all;
+// prints a summary line through progress. Returns false and a reason on failure.
 bool WriteSnapshot(const RenderOptions& options, bool saveProgram, ProgressReporter& progress, std::string& error);
 
 }  // namespace kestrune::render
