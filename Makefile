@@ -1,6 +1,7 @@
 SHELL := /bin/bash
 # Kestrune: build, test and run from a fresh Debian 12 machine.
-#   make demo   builds everything and renders the demo through the plug-in
+#   make demo   builds the plug-in and kestrune-render, renders the demo through the plug-in,
+#               draws its frequency response and a picture of its editor
 #   make test   builds everything and runs every test (SANITIZE=1: with ASan and UBSan;
 #               TSAN=1: the threaded tests under ThreadSanitizer)
 #   make panel-art  redraws the panel images in resources/img
@@ -16,8 +17,8 @@ PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
 	libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev \
 	libxtst-dev libxres-dev xvfb xauth \
-	libsndfile1-dev libpixman-1-dev dpf-plugins-vst fonts-dejavu-core libcairo2-dev \
-	lv2-dev liblilv-dev lilv-utils sordi serdi lsp-plugins-vst locales xvfb
+	libsndfile1-dev libpixman-1-dev dpf-plugins-vst fonts-dejavu-core libcairo2-dev libfftw3-dev \
+	lv2-dev liblilv-dev lilv-utils sordi serdi lsp-plugins-vst locales
 # A locale with a decimal comma, for kestrune-validate's locale check.
 COMMA_LOCALE := de_DE.UTF-8
 
@@ -58,10 +59,15 @@ build: configure
 test: build
 	cd $(BUILD_DIR) && $(SAN_ENV) ctest --output-on-failure -j $(JOBS)
 
-# Renders the built-in demo (plucked strings, then a slow sweep) through the freshly built module.
-demo: build
+# Builds only the module and the render tool, then renders the built-in demo (plucked strings, then
+# a slow sweep) through the module, draws the module's frequency response at its defaults and takes
+# a picture of its editor (a module without an editor says why, and the demo goes on).
+demo: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target Kestrune kestrune-render
 	$(BUILD_DIR)/tools/kestrune-render -o kestrune-demo.wav
-	@echo "Demo written to $(CURDIR)/kestrune-demo.wav (plug-in: $(CURDIR)/$(BUILD_DIR)/Kestrune.so)"
+	$(BUILD_DIR)/tools/kestrune-render --response kestrune-response.png
+	$(BUILD_DIR)/tools/kestrune-render --snapshot kestrune-editor.png || true
+	@echo "Demo written to $(CURDIR): kestrune-demo.wav, kestrune-response.png and, when the module has an editor, kestrune-editor.png (plug-in: $(CURDIR)/$(BUILD_DIR)/Kestrune.so)"
 
 # Redraws the six panel images into resources/img, where the module's build picks them up. The
 # generator is deterministic: unchanged drawing code rewrites the same bytes.

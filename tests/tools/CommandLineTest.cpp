@@ -18,10 +18,15 @@ TEST(ParseCommandLine, ReadsEveryOptionInBothSpellings) {
   std::string error;
   ASSERT_TRUE(Parse({"in.wav", "-o", "out.flac", "--plugin=/p/x.so", "--set", "HI=0.7", "--set=Bypass=norm:1",
                      "--program", "a.fxp", "--save-program=b.fxp", "--block", "64", "--rate=44100", "--double",
-                     "--list", "--preroll", "0.5", "--tail=2.25", "--no-latency-compensation"},
+                     "--list", "--preroll", "0.5", "--tail=2.25", "--no-latency-compensation", "-j", "3",
+                     "--response", "r.png", "--response-csv=r.csv", "--snapshot", "e.png", "more.wav"},
                     o, error))
       << error;
-  EXPECT_EQ(o.inputPath, "in.wav");
+  EXPECT_EQ(o.inputPaths, (std::vector<std::string>{"in.wav", "more.wav"}));
+  EXPECT_EQ(o.jobs, 3);
+  EXPECT_EQ(o.responsePath, "r.png");
+  EXPECT_EQ(o.responseCsvPath, "r.csv");
+  EXPECT_EQ(o.snapshotPath, "e.png");
   EXPECT_EQ(o.outputPath, "out.flac");
   EXPECT_EQ(o.pluginPath, "/p/x.so");
   ASSERT_EQ(o.assignments.size(), 2u);
@@ -40,16 +45,18 @@ TEST(ParseCommandLine, ReadsEveryOptionInBothSpellings) {
   EXPECT_EQ(o.tailSeconds, 2.25);
   EXPECT_FALSE(o.compensateLatency);
 
-  ASSERT_TRUE(Parse({"--tail", "auto", "--preroll=0"}, o, error)) << error;
+  ASSERT_TRUE(Parse({"--tail", "auto", "--preroll=0", "--jobs=256"}, o, error)) << error;
   EXPECT_EQ(o.tailMode, TailMode::kUntilSilent);
   EXPECT_EQ(o.prerollSeconds, 0.0);
+  EXPECT_EQ(o.jobs, 256);
 }
 
 TEST(ParseCommandLine, DefaultsRenderTheDemoInBlocksOf512) {
   RenderOptions o;
   std::string error;
   ASSERT_TRUE(Parse({}, o, error));
-  EXPECT_TRUE(o.inputPath.empty());
+  EXPECT_TRUE(o.inputPaths.empty());
+  EXPECT_EQ(o.jobs, 0);
   EXPECT_EQ(o.blockSize, 512);
   EXPECT_EQ(o.sampleRate, 0);
   EXPECT_FALSE(o.doublePrecision);
@@ -62,10 +69,12 @@ TEST(ParseCommandLine, RejectsMalformedLinesWithAReason) {
   const std::vector<std::vector<const char*>> bad = {
       {"--block", "0"},        {"--block", "65537"}, {"--block", "12x"},  {"--rate", "100"},
       {"--rate", "abc"},       {"--set", "HI"},      {"--set", "=0.5"},   {"-o"},
-      {"--frobnicate"},        {"a.wav", "b.wav"},   {"--list=yes"},      {"--program", "a", "--bank", "b"},
+      {"--frobnicate"},        {"-j", "0"},          {"--list=yes"},      {"--program", "a", "--bank", "b"},
       {"-o", ""},              {"--preroll", "-1"},  {"--preroll", "60.5"}, {"--preroll", "inf"},
       {"--preroll", " 1"},     {"--preroll", "1s"},  {"--tail", "forever"}, {"--tail", "1e9"},
       {"--tail", "nan"},       {"--tail", "Auto"},   {"--tail"},            {"--no-latency-compensation=1"},
+      {"-j", "257"},           {"--jobs", "two"},    {"-j"},                {"--response"},
+      {"--response="},         {"--response-csv", ""},
   };
   for (const auto& args : bad) {
     RenderOptions o;
@@ -79,7 +88,7 @@ TEST(ParseCommandLine, DoubleDashEndsOptions) {
   RenderOptions o;
   std::string error;
   ASSERT_TRUE(Parse({"--", "-odd-name.wav"}, o, error)) << error;
-  EXPECT_EQ(o.inputPath, "-odd-name.wav");
+  EXPECT_EQ(o.inputPaths, std::vector<std::string>{"-odd-name.wav"});
 }
 
 TEST(DefaultOutputPath, AddsSuffixBeforeTheExtension) {
@@ -92,7 +101,8 @@ TEST(DefaultOutputPath, AddsSuffixBeforeTheExtension) {
 TEST(UsageText, NamesEveryOption) {
   const std::string text = UsageText("kestrune-render");
   for (const char* option : {"-o", "--plugin", "--set", "norm:", "--program", "--bank", "--save-program", "--block",
-                             "--rate", "--double", "--preroll", "--tail", "--no-latency-compensation", "--list"}) {
+                             "--rate", "--double", "--preroll", "--tail", "--no-latency-compensation", "--list",
+                             "--jobs", "--response", "--response-csv", "--snapshot"}) {
     EXPECT_NE(text.find(option), std::string::npos) << option;
   }
 }

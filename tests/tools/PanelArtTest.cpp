@@ -15,11 +15,12 @@
 #include "rasterizer/lice_membitmap.h"
 #include "rasterizer/lice_pixelops.h"
 #include "rasterizer/lice_png.h"
-#include "tools/kestrune-panel-art/PngEncoder.h"
+#include "tools/picture/PngEncoder.h"
 
 namespace {
 
 using namespace kestrune::panelart;
+using kestrune::picture::EncodePng;
 
 constexpr double kPi = 3.14159265358979323846;
 

@@ -41,18 +41,28 @@ TEST(SummaryLine, StatesPrerollLatencyAndTailWhenTheyAreNotZero) {
 }
 
 TEST(ProgressReporter, BarShowsTheShareDone) {
-  EXPECT_EQ(ProgressReporter::BarText(24000, 96000, 48000),
+  EXPECT_EQ(ProgressReporter::BarText(0.5, 2.0, 0, 1),
             "[#######.......................]  25%  0.5 of 2.0 s");
-  EXPECT_EQ(ProgressReporter::BarText(96000, 96000, 48000),
+  EXPECT_EQ(ProgressReporter::BarText(2.0, 2.0, 1, 1),
             "[##############################] 100%  2.0 of 2.0 s");
-  EXPECT_EQ(ProgressReporter::BarText(48000, 0, 48000), "rendering... 1.0 s");
+  EXPECT_EQ(ProgressReporter::BarText(1.0, 0, 0, 1), "rendering... 1.0 s");
+}
+
+TEST(ProgressReporter, BarCountsTheFilesOfABatch) {
+  EXPECT_EQ(ProgressReporter::BarText(3.0, 4.0, 2, 3),
+            "[######################........]  75%  3.0 of 4.0 s, 2 of 3 files done");
+  EXPECT_EQ(ProgressReporter::BarText(4.0, 4.0, 3, 3),
+            "[##############################] 100%  4.0 of 4.0 s, 3 of 3 files done");
+  EXPECT_EQ(ProgressReporter::BarText(1.0, 0, 0, 2), "rendering... 1.0 s, 0 of 2 files done");
 }
 
 TEST(ProgressReporter, DrawsNothingOffATerminal) {
   std::FILE* sink = std::tmpfile();
   ASSERT_NE(sink, nullptr);
-  ProgressReporter progress(sink, false, 100, 10);
-  progress.Update(50);
+  ProgressReporter progress(sink, false, 10.0, 2);
+  FileProgress file(progress, 10);
+  file.Update(50);
+  progress.FileDone();
   progress.Finish();
   EXPECT_EQ(std::ftell(sink), 0);
   std::fclose(sink);

@@ -56,8 +56,15 @@ ToolResult RunTool(const std::vector<std::string>& args, const std::string& cwd,
   std::vector<char*> argv;
   for (std::string& a : argStrings) argv.push_back(a.data());
   argv.push_back(nullptr);
+  // An extra entry replaces the inherited one of the same name.
+  auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
   std::vector<std::string> envStrings;
-  for (char** e = environ; *e != nullptr; ++e) envStrings.emplace_back(*e);
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    const bool replaced = std::any_of(extraEnvironment.begin(), extraEnvironment.end(),
+                                      [&](const std::string& extra) { return nameOf(extra) == nameOf(entry); });
+    if (!replaced) envStrings.push_back(entry);
+  }
   envStrings.insert(envStrings.end(), extraEnvironment.begin(), extraEnvironment.end());
   std::vector<char*> envp;
   for (std::string& e : envStrings) envp.push_back(e.data());

@@ -28,7 +28,8 @@ class ScratchFolder {
   std::string path_;
 };
 
-// Runs the tool with args (no shell), with the working folder cwd and extra environment entries.
+// Runs the tool with args (no shell), with the working folder cwd and extra environment entries
+// ("NAME=VALUE", each replacing an inherited entry of that name).
 ToolResult RunTool(const std::vector<std::string>& args, const std::string& cwd,
                    const std::vector<std::string>& extraEnvironment = {});
 

@@ -7,7 +7,7 @@
 #include "rasterizer/lice_png.h"
 #include "tools/kestrune-panel-art/Background.h"
 #include "tools/kestrune-panel-art/Knob.h"
-#include "tools/kestrune-panel-art/PngEncoder.h"
+#include "tools/picture/PngEncoder.h"
 #include "tools/kestrune-panel-art/Switches.h"
 #include "tools/kestrune-panel-art/Typesetter.h"
 #include "tools/kestrune-render/FileBytes.h"
@@ -70,7 +70,7 @@ std::string FileName(const PanelImage& place) {
 
 bool WritePanelArt(const PanelArt& art, const std::string& folder, std::string& error) {
   for (const PanelImage& place : PanelLayout::kImages) {
-    const std::vector<uint8_t> png = EncodePng(art.For(place));
+    const std::vector<uint8_t> png = picture::EncodePng(art.For(place));
     const std::string path = folder + "/" + FileName(place);
     if (png.empty()) {
       error = "cannot encode \"" + path + "\"";

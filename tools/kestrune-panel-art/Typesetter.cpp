@@ -11,14 +11,6 @@
 namespace kestrune::panelart {
 namespace {
 
-// The faces the panel is lettered in, from Debian's fonts-dejavu-core.
-constexpr const char* kFontFiles[] = {
-    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
-    "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
-    "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf",
-    "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf",
-};
-
 constexpr unsigned kLineFlags = DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX;
 // Room left around each run of text for glyphs that reach past their advance.
 constexpr int kMargin = 8;
@@ -98,10 +90,6 @@ double SetWidth(ScaledFont& font, const std::string& text, const Type& type, int
 }
 
 }  // namespace
-
-Typesetter::Typesetter() : ready_(SWELL_SetFontFiles(kFontFiles, int(std::size(kFontFiles)))) {}
-
-Typesetter::~Typesetter() { SWELL_SetFontFiles(nullptr, 0); }
 
 void Typesetter::Draw(Surface& surface, const std::string& text, const Type& type, double x, double y, Align align,
                       LICE_pixel colour, float alpha) const {

@@ -1,11 +1,12 @@
 #pragma once
-// Lettering for the panel: text set in fixed typefaces from fonts-dejavu-core by the platform's
+// Lettering for the panel: text set in the pinned DejaVu typefaces by the platform's
 // text drawing, at the surface's fine scale, so it is placed to a fraction of a pixel and its
 // edges are smoothed like every other shape's.
 
 #include <string>
 
 #include "tools/kestrune-panel-art/Surface.h"
+#include "tools/picture/PinnedFonts.h"
 
 namespace kestrune::panelart {
 
@@ -25,13 +26,12 @@ enum class Align { kLeft, kCentre, kRight };
 // fonts back.
 class Typesetter {
  public:
-  Typesetter();
-  ~Typesetter();
+  Typesetter() = default;
   Typesetter(const Typesetter&) = delete;
   Typesetter& operator=(const Typesetter&) = delete;
 
   // True when every pinned font file could be used.
-  bool Ready() const { return ready_; }
+  bool Ready() const { return fonts_.Ready(); }
 
   // Draws text on surface in colour at opacity alpha, its baseline at y, its left end, centre or
   // right end (by align) at x.
@@ -39,7 +39,7 @@ class Typesetter {
             LICE_pixel colour, float alpha = 1.0f) const;
 
  private:
-  bool ready_;
+  picture::PinnedFonts fonts_;
 };
 
 }  // namespace kestrune::panelart

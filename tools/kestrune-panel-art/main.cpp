@@ -8,7 +8,7 @@
 #include <string>
 
 #include "tools/kestrune-panel-art/PanelArt.h"
-#include "tools/kestrune-panel-art/PngEncoder.h"
+#include "tools/picture/PngEncoder.h"
 #include "tools/kestrune-render/FileBytes.h"
 
 using namespace kestrune::panelart;
@@ -77,5 +77,5 @@ int main(int argc, char** argv) {
   if (!folder.empty()) return WritePanelArt(art, folder, error) ? 0 : Fail(error);
 
   const Image panel = ComposePanel(art, values);
-  return kestrune::render::WriteFileAtomically(preview, EncodePng(panel.get()), error) ? 0 : Fail(error);
+  return kestrune::render::WriteFileAtomically(preview, kestrune::picture::EncodePng(panel.get()), error) ? 0 : Fail(error);
 }

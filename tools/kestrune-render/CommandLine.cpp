@@ -56,11 +56,7 @@ bool ParseCommandLine(int argc, const char* const* argv, RenderOptions& options,
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-      if (!options.inputPath.empty()) {
-        error = "only one input file can be given (got \"" + options.inputPath + "\" and \"" + arg + "\")";
-        return false;
-      }
-      options.inputPath = arg;
+      options.inputPaths.push_back(arg);
       continue;
     }
     if (arg == "--") {
@@ -125,6 +121,31 @@ bool ParseCommandLine(int argc, const char* const* argv, RenderOptions& options,
         error = "the output name is empty";
         return false;
       }
+    } else if (name == "-j" || name == "--jobs") {
+      std::string text;
+      if (!takeValue(text)) return false;
+      if (!ParseInt(text, 1, kMaxJobs, options.jobs)) {
+        error = name + " needs a whole number of jobs from 1 to " + std::to_string(kMaxJobs) + ", got \"" + text + "\"";
+        return false;
+      }
+    } else if (name == "--response") {
+      if (!takeValue(options.responsePath)) return false;
+      if (options.responsePath.empty()) {
+        error = "the --response picture's name is empty";
+        return false;
+      }
+    } else if (name == "--response-csv") {
+      if (!takeValue(options.responseCsvPath)) return false;
+      if (options.responseCsvPath.empty()) {
+        error = "the --response-csv file's name is empty";
+        return false;
+      }
+    } else if (name == "--snapshot") {
+      if (!takeValue(options.snapshotPath)) return false;
+      if (options.snapshotPath.empty()) {
+        error = "the --snapshot picture's name is empty";
+        return false;
+      }
     } else if (name == "--plugin") {
       if (!takeValue(options.pluginPath)) return false;
     } else if (name == "--program") {
@@ -179,21 +200,40 @@ std::string DefaultOutputPath(const std::string& inputPath) {
   return inputPath.substr(0, dot) + "-kestrune" + inputPath.substr(dot);
 }
 
+bool MeasuresResponse(const RenderOptions& options) {
+  return !options.responsePath.empty() || !options.responseCsvPath.empty();
+}
+
+bool TakesSnapshot(const RenderOptions& options) { return !options.snapshotPath.empty(); }
+
+bool RendersDemo(const RenderOptions& options) {
+  const bool picturesOnly = MeasuresResponse(options) || TakesSnapshot(options);
+  return options.inputPaths.empty() && !options.listOnly && (!picturesOnly || !options.outputPath.empty());
+}
+
 std::string UsageText(const std::string& programName) {
   return "Usage: " + programName +
-         " [INPUT] [-o OUTPUT] [--plugin PATH] [--set NAME=VALUE ...]\n"
+         " [INPUT ...] [-o OUTPUT] [-j N] [--plugin PATH] [--set NAME=VALUE ...]\n"
          "       [--program FILE.fxp | --bank FILE.fxb] [--save-program FILE.fxp]\n"
          "       [--block N] [--rate HZ] [--double] [--preroll SECONDS]\n"
-         "       [--tail SECONDS|auto] [--no-latency-compensation] [--list]\n"
+         "       [--tail SECONDS|auto] [--no-latency-compensation]\n"
+         "       [--response FILE.png] [--response-csv FILE.csv] [--snapshot FILE.png] [--list]\n"
          "\n"
-         "Renders an audio file offline through a VST 2 plug-in (Kestrune by default).\n"
+         "Renders audio files offline through a VST 2 plug-in (Kestrune by default), measures its\n"
+         "frequency response and takes pictures of its editor.\n"
          "\n"
-         "  INPUT              WAV, FLAC, AIFF or Ogg file, mono or stereo. Without it a built-in\n"
-         "                     demo (plucked strings, then a slow sweep) is rendered.\n"
-         "  -o, --output FILE  where to write; the extension picks the format (.wav .flac .aif .aiff\n"
-         "                     .ogg). The input's sample format is kept when the container allows it.\n"
-         "                     Default: INPUT with \"-kestrune\" before the extension, or\n"
-         "                     kestrune-demo.wav for the demo. The file appears only when complete.\n"
+         "  INPUT ...          WAV, FLAC, AIFF or Ogg files, mono or stereo. Without one a built-in\n"
+         "                     demo (plucked strings, then a slow sweep) is rendered, unless only\n"
+         "                     --response, --response-csv or --snapshot is asked for.\n"
+         "  -o, --output PATH  where to write. For one input, the file; the extension picks the format\n"
+         "                     (.wav .flac .aif .aiff .ogg), and the input's sample format is kept when\n"
+         "                     the container allows it. For several inputs, a folder (made if missing)\n"
+         "                     that receives each output under its input's name; a PATH ending in \"/\"\n"
+         "                     or naming a folder is a folder for one input too. Default: INPUT with\n"
+         "                     \"-kestrune\" before the extension, or kestrune-demo.wav for the demo.\n"
+         "                     A file appears only when complete.\n"
+         "  -j, --jobs N       render up to N files at once, each through its own plug-in instance\n"
+         "                     (default: one per processor, at most 256).\n"
          "  --plugin PATH      VST 2 module to load. Default: Kestrune.so beside the tool's build\n"
          "                     folder (../Kestrune.so), then ~/.vst/Kestrune.so.\n"
          "  --set NAME=VALUE   set a parameter by the name the plug-in reports (see --list), or by its\n"
@@ -203,8 +243,9 @@ std::string UsageText(const std::string& programName) {
          "  --bank FILE        load an FXB bank file (parameter or chunk form) before rendering.\n"
          "  --save-program F   write the current program, after all settings, as an FXP file.\n"
          "  --block N          frames per processing call (default 512, 1..65536).\n"
-         "  --rate HZ          sample rate of the demo (default 48000). There is no resampling: with\n"
-         "                     an INPUT it must equal the file's rate, which the output keeps.\n"
+         "  --rate HZ          sample rate of the demo and of --response (default 48000). There is no\n"
+         "                     resampling: with INPUTs it must equal each file's rate, which the output\n"
+         "                     keeps.\n"
          "  --double           process in double precision (plug-ins that offer it).\n"
          "  --preroll SECONDS  run the plug-in on silence for this long before the input and discard\n"
          "                     what it gives, so smoothed settings have settled as in a DAW\n"
@@ -216,16 +257,28 @@ std::string UsageText(const std::string& programName) {
          "  --no-latency-compensation\n"
          "                     keep the plug-in's reported latency in the output. By default the\n"
          "                     output is shifted back by it, so it lines up with the input.\n"
+         "  --response FILE    measure the plug-in's frequency response at the settings given and draw\n"
+         "                     it as a PNG picture: gain in dB from 20 Hz to 20 kHz, one curve per\n"
+         "                     output channel. The measurement feeds the same exponential sine sweep\n"
+         "                     at -60 dBFS to every input, after the pre-roll.\n"
+         "  --response-csv F   write the measured gains as comma-separated values: the frequency in\n"
+         "                     Hz, then each channel's gain in dB, 160 lines per decade.\n"
+         "  --snapshot FILE    draw the plug-in's editor, as it looks after the settings given, into a\n"
+         "                     PNG picture. A module that answers the editor snapshot request draws\n"
+         "                     it without a display; any other editor is opened in a window on the\n"
+         "                     X display $DISPLAY names and read back from there.\n"
          "  --list             print the plug-in's identity, latency, tail and parameters (after\n"
-         "                     --program, --bank and --set are applied) and render nothing.\n"
+         "                     --program, --bank and --set are applied) and render no audio.\n"
          "  -h, --help         show this text.\n"
          "\n"
          "Mono files run through the plug-in's mono configuration; a plug-in without one receives\n"
          "the mono signal on both inputs and its first output is kept. Files with other channel\n"
-         "counts are refused. Settings apply in this order: --program/--bank, then each --set.\n"
+         "counts are refused. Settings apply in this order: --program/--bank, then each --set; when\n"
+         "there are several things to do they are checked, and --save-program written, once before\n"
+         "any of them starts.\n"
          "\n"
-         "Exit status: 0 on success, 1 when anything fails (no output file is left behind), 2 for a\n"
-         "malformed command line.\n";
+         "Exit status: 0 on success, 1 when anything fails (what can still be done is done, and no\n"
+         "partial file is left behind), 2 for a malformed command line.\n";
 }
 
 }  // namespace kestrune::render

@@ -17,8 +17,12 @@ struct ParameterAssignment {
 };
 
 struct RenderOptions {
-  std::string inputPath;        // empty: render the built-in demo
-  std::string outputPath;       // empty: derived from the input (or "kestrune-demo.wav")
+  std::vector<std::string> inputPaths;  // none: render the built-in demo (see RendersDemo)
+  std::string outputPath;       // -o: the output file, or a folder for the outputs; empty: beside each input
+  int jobs = 0;                 // -j: files rendered at once; 0: one per processor
+  std::string responsePath;     // --response FILE.png
+  std::string responseCsvPath;  // --response-csv FILE
+  std::string snapshotPath;     // --snapshot FILE.png
   std::string pluginPath;       // empty: the Kestrune.so installed beside the tool
   std::vector<ParameterAssignment> assignments;
   std::string programPath;      // --program FILE.fxp
@@ -41,6 +45,7 @@ constexpr int kMaxBlockSize = 65536;
 constexpr int kMinSampleRate = 8000;
 constexpr int kMaxSampleRate = 768000;
 constexpr int kDefaultDemoRate = 48000;
+constexpr int kMaxJobs = 256;
 // Bounds accepted for --preroll and --tail SECONDS.
 constexpr double kMaxPrerollSeconds = 60.0;
 constexpr double kMaxTailSeconds = 600.0;
@@ -53,5 +58,15 @@ std::string UsageText(const std::string& programName);
 
 // The output name used when -o is absent: "<input stem>-kestrune<ext>", or the demo's file.
 std::string DefaultOutputPath(const std::string& inputPath);
+
+// Whether the built-in demo is rendered: when no input is given and either nothing but the demo is
+// asked for or -o names where it goes (--response or --snapshot alone writes only the picture).
+bool RendersDemo(const RenderOptions& options);
+
+// Whether a frequency response is measured (--response or --response-csv).
+bool MeasuresResponse(const RenderOptions& options);
+
+// Whether a picture of the editor is asked for (--snapshot).
+bool TakesSnapshot(const RenderOptions& options);
 
 }  // namespace kestrune::render

@@ -98,6 +98,14 @@ int CreateTemporaryBeside(const std::string& path, std::string& temporaryPath, s
   return fd;
 }
 
+bool CheckWritable(const std::string& path, std::string& error) {
+  std::string temporary;
+  FileDescriptor file(CreateTemporaryBeside(path, temporary, error));
+  if (file.Get() < 0) return false;
+  unlink(temporary.c_str());
+  return true;
+}
+
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
   std::string temporary;
   FileDescriptor file(CreateTemporaryBeside(path, temporary, error));

@@ -16,6 +16,10 @@ bool ReadFileBytes(const std::string& path, size_t maxSize, std::vector<uint8_t>
 // name, or -1 and a reason naming path.
 int CreateTemporaryBeside(const std::string& path, std::string& temporaryPath, std::string& error);
 
+// Whether WriteFileAtomically could write path now: makes and removes a temporary file beside it.
+// Returns false and the reason that write would give, so a long job can fail before it starts.
+bool CheckWritable(const std::string& path, std::string& error);
+
 // Writes bytes under a temporary name in the destination's folder and renames it into place, so the
 // file is either complete or absent. Returns false and a reason on failure.
 bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);

@@ -18,36 +18,60 @@ std::string Format(const char* format, double a, double b = 0.0) {
 
 }  // namespace
 
-ProgressReporter::ProgressReporter(std::FILE* stream, bool isTerminal, int64_t totalFrames, int sampleRate)
-    : stream_(stream), enabled_(isTerminal), totalFrames_(totalFrames), sampleRate_(sampleRate), start_(Clock::now()),
+ProgressReporter::ProgressReporter(std::FILE* stream, bool isTerminal, double totalSeconds, int files)
+    : stream_(stream), enabled_(isTerminal), totalSeconds_(totalSeconds), files_(files), start_(Clock::now()),
       lastDraw_(start_) {}
 
-std::string ProgressReporter::BarText(int64_t framesDone, int64_t totalFrames, int sampleRate) {
-  const double seconds = static_cast<double>(framesDone) / sampleRate;
-  if (totalFrames <= 0) return Format("rendering... %.1f s", seconds);
-  const double fraction = std::min(1.0, static_cast<double>(framesDone) / static_cast<double>(totalFrames));
+std::string ProgressReporter::BarText(double secondsDone, double totalSeconds, int filesDone, int files) {
+  const std::string count =
+      files > 1 ? ", " + std::to_string(filesDone) + " of " + std::to_string(files) + " files done" : "";
+  if (totalSeconds <= 0.0) return Format("rendering... %.1f s", secondsDone) + count;
+  const double fraction = std::min(1.0, secondsDone / totalSeconds);
   const int filled = static_cast<int>(fraction * kBarWidth);
   std::string bar = "[" + std::string(static_cast<size_t>(filled), '#') +
                     std::string(static_cast<size_t>(kBarWidth - filled), '.') + "] ";
-  return bar + Format("%3.0f%%", fraction * 100.0) +
-         Format("  %.1f of %.1f s", seconds, static_cast<double>(totalFrames) / sampleRate);
+  return bar + Format("%3.0f%%", fraction * 100.0) + Format("  %.1f of %.1f s", secondsDone, totalSeconds) + count;
 }
 
-void ProgressReporter::Update(int64_t framesDone) {
+void ProgressReporter::Advance(double seconds) {
   if (!enabled_) return;
+  std::lock_guard<std::mutex> hold(lock_);
+  secondsDone_ += seconds;
   const Clock::time_point now = Clock::now();
   if (now - start_ < kShowAfter || (drawn_ && now - lastDraw_ < kRedrawEvery)) return;
-  std::fprintf(stream_, "\r%s", BarText(framesDone, totalFrames_, sampleRate_).c_str());
+  std::fprintf(stream_, "\r%s", BarText(secondsDone_, totalSeconds_, filesDone_, files_).c_str());
   std::fflush(stream_);
   lastDraw_ = now;
   drawn_ = true;
 }
 
+void ProgressReporter::FileDone() {
+  std::lock_guard<std::mutex> hold(lock_);
+  ++filesDone_;
+}
+
+void ProgressReporter::Print(std::FILE* out, const std::string& line) {
+  std::lock_guard<std::mutex> hold(lock_);
+  ClearBar();
+  std::fprintf(out, "%s\n", line.c_str());
+  std::fflush(out);
+}
+
 void ProgressReporter::Finish() {
+  std::lock_guard<std::mutex> hold(lock_);
+  ClearBar();
+}
+
+void ProgressReporter::ClearBar() {
   if (!drawn_) return;
   std::fprintf(stream_, "\r\033[K");
   std::fflush(stream_);
   drawn_ = false;
+}
+
+void FileProgress::Update(int64_t framesDone) {
+  reporter_.Advance(static_cast<double>(framesDone - reported_) / sampleRate_);
+  reported_ = framesDone;
 }
 
 std::string PeakText(double peak) {

@@ -64,7 +64,7 @@ class SilenceWatch {
 
 template <typename Sample>
 bool RenderWith(PluginInstance& plugin, const ChannelPlan& plan, AudioSource& source, SoundFileWriter& sink,
-                const RenderSettings& settings, ProgressReporter& progress, RenderResult& result, std::string& error) {
+                const RenderSettings& settings, FileProgress& progress, RenderResult& result, std::string& error) {
   const int sampleRate = source.SampleRate();
   const size_t channels = static_cast<size_t>(plan.fileChannels);
   PluginSession<Sample> session(plugin, plan, settings.blockSize);
@@ -146,7 +146,7 @@ bool RenderWith(PluginInstance& plugin, const ChannelPlan& plan, AudioSource& so
 }  // namespace
 
 bool Render(PluginInstance& plugin, const ChannelPlan& plan, AudioSource& source, SoundFileWriter& sink,
-            const RenderSettings& settings, ProgressReporter& progress, RenderResult& result, std::string& error) {
+            const RenderSettings& settings, FileProgress& progress, RenderResult& result, std::string& error) {
   result = RenderResult{};
   result.summary.sampleRate = source.SampleRate();
   const auto start = std::chrono::steady_clock::now();
@@ -154,7 +154,6 @@ bool Render(PluginInstance& plugin, const ChannelPlan& plan, AudioSource& source
                       ? RenderWith<double>(plugin, plan, source, sink, settings, progress, result, error)
                       : RenderWith<float>(plugin, plan, source, sink, settings, progress, result, error);
   result.summary.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  progress.Finish();
   return ok;
 }
 

@@ -45,6 +45,6 @@ struct RenderResult {
 // latency frames (unless compensation is off), ending with the tail. Suspends the effect before
 // returning. Returns false and a reason when reading or writing fails.
 bool Render(PluginInstance& plugin, const ChannelPlan& plan, AudioSource& source, SoundFileWriter& sink,
-            const RenderSettings& settings, ProgressReporter& progress, RenderResult& result, std::string& error);
+            const RenderSettings& settings, FileProgress& progress, RenderResult& result, std::string& error);
 
 }  // namespace kestrune::render

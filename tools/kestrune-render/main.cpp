@@ -1,125 +1,111 @@
-// kestrune-render: renders an audio file (or the built-in demo) offline through a VST 2 plug-in.
+// kestrune-render: renders audio files (or the built-in demo) offline through a VST 2 plug-in,
+// measures its frequency response and takes pictures of its editor.
 
 #include <unistd.h>
 
-#include <cmath>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tools/kestrune-render/CommandLine.h"
-#include "tools/kestrune-render/DemoSignal.h"
-#include "tools/kestrune-render/ParameterAssignments.h"
-#include "tools/kestrune-render/PluginInstance.h"
+#include "tools/kestrune-render/FileRender.h"
 #include "tools/kestrune-render/PluginListing.h"
-#include "tools/kestrune-render/ProgramTransfer.h"
+#include "tools/kestrune-render/PluginSetup.h"
 #include "tools/kestrune-render/Progress.h"
-#include "tools/kestrune-render/Renderer.h"
-#include "tools/kestrune-render/SoundFile.h"
+#include "tools/kestrune-render/RenderJobs.h"
+#include "tools/kestrune-render/ResponseJob.h"
+#include "tools/kestrune-render/SnapshotJob.h"
 
 using namespace kestrune::render;
 
 namespace {
 
+constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
+std::string ErrorLine(const std::string& message) { return "kestrune-render: error: " + message; }
+
 int Fail(const std::string& message) {
-  std::fprintf(stderr, "kestrune-render: error: %s\n", message.c_str());
+  std::fprintf(stderr, "%s\n", ErrorLine(message).c_str());
   return kExitFailure;
 }
 
-// Everything between loading the effect and rendering: programs, banks, --set and --save-program,
-// in that order, so a saved program holds every setting given on the command line.
-bool ApplySettings(PluginInstance& plugin, const RenderOptions& options, std::string& error) {
-  if (!options.programPath.empty() && !LoadProgramFile(plugin, options.programPath, error)) return false;
-  if (!options.bankPath.empty() && !LoadBankFile(plugin, options.bankPath, error)) return false;
-  for (const ParameterAssignment& assignment : options.assignments) {
-    if (!ApplyAssignment(plugin, assignment, error)) return false;
-  }
-  return options.saveProgramPath.empty() || SaveProgramFile(plugin, options.saveProgramPath, error);
-}
-
-RenderSettings SettingsFor(const RenderOptions& options, int sampleRate) {
-  RenderSettings settings;
-  settings.blockSize = options.blockSize;
-  settings.useDouble = options.doublePrecision;
-  settings.prerollFrames = std::llround(options.prerollSeconds * sampleRate);
-  settings.compensateLatency = options.compensateLatency;
-  settings.tailMode = options.tailMode;
-  settings.tailFrames = std::llround(options.tailSeconds * sampleRate);
-  return settings;
+// --list: the plug-in as the settings leave it, at the rate the demo would run at.
+bool List(const RenderOptions& options, std::string& error) {
+  std::unique_ptr<PluginInstance> plugin = LoadPlugin(options, error);
+  if (!plugin) return false;
+  plugin->Open(options.sampleRate != 0 ? options.sampleRate : kDefaultDemoRate, options.blockSize);
+  if (!ApplySettings(*plugin, options, true, error)) return false;
+  plugin->Resume();  // effects may settle their latency only now
+  std::fputs(DescribePlugin(*plugin).c_str(), stdout);
+  return true;
 }
 
 int Run(const RenderOptions& options) {
   std::string error;
-  std::unique_ptr<AudioSource> source;
-  int inputFormat = 0;
-  int sampleRate = options.sampleRate != 0 ? options.sampleRate : kDefaultDemoRate;
-  if (!options.listOnly) {
-    if (options.inputPath.empty()) {
-      source = std::make_unique<DemoSignal>(sampleRate);
+  std::vector<RenderJob> jobs;
+  if (!PlanRenderJobs(options, jobs, error)) return Fail(error);
+  const bool measuring = MeasuresResponse(options);
+  const bool drawing = TakesSnapshot(options);
+
+  double totalSeconds = 0.0;
+  for (const RenderJob& job : jobs) totalSeconds += InputSeconds(job);
+  ProgressReporter progress(stderr, isatty(STDERR_FILENO) != 0, totalSeconds, static_cast<int>(jobs.size()));
+  if (options.listOnly) {
+    if (!options.inputPaths.empty()) {
+      std::fprintf(stderr, "kestrune-render: --list renders no audio; the input files are left alone\n");
+    }
+    if (!List(options, error)) return Fail(error);
+    if (drawing && !WriteSnapshot(options, false, progress, error)) return Fail(error);
+    if (measuring && !WriteResponse(options, false, progress, error)) return Fail(error);
+    return kExitSuccess;
+  }
+
+  // Several things to do share one check of the settings, which also writes --save-program.
+  const bool checkedOnce = jobs.size() + (measuring ? 1 : 0) + (drawing ? 1 : 0) > 1;
+  if (checkedOnce && !CheckSettings(options, error)) return Fail(error);
+
+  int failures = 0;
+  if (drawing && !WriteSnapshot(options, !checkedOnce, progress, error)) {
+    std::fprintf(stderr, "%s\n", ErrorLine(error).c_str());
+    ++failures;
+  }
+  if (measuring && !WriteResponse(options, !checkedOnce, progress, error)) {
+    std::fprintf(stderr, "%s\n", ErrorLine(error).c_str());
+    ++failures;
+  }
+
+  const bool several = jobs.size() > 1;
+  std::atomic<int> failedFiles{0};
+  const auto start = std::chrono::steady_clock::now();
+  ForEachInParallel(static_cast<int>(jobs.size()), ParallelJobs(options), [&](int i) {
+    const RenderJob& job = jobs[static_cast<size_t>(i)];
+    const std::string label = several ? (job.inputPath.empty() ? "demo" : job.inputPath) : "";
+    std::string reason;
+    if (!RenderFile(job, options, !checkedOnce, label, progress, reason)) {
+      progress.Print(stderr, ErrorLine((label.empty() ? "" : label + ": ") + reason));
+      ++failedFiles;
+    }
+    progress.FileDone();
+  });
+  progress.Finish();
+
+  if (several) {
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const int rendered = static_cast<int>(jobs.size()) - failedFiles;
+    if (failedFiles > 0) {
+      std::fprintf(stderr, "kestrune-render: %d of %zu files rendered, %d failed\n", rendered, jobs.size(),
+                   failedFiles.load());
     } else {
-      std::unique_ptr<SoundFileReader> reader = SoundFileReader::Open(options.inputPath, error);
-      if (!reader) return Fail(error);
-      if (reader->Channels() != 1 && reader->Channels() != 2) {
-        return Fail("\"" + options.inputPath + "\" has " + std::to_string(reader->Channels()) +
-                    " channels; only mono and stereo files can be rendered");
-      }
-      if (options.sampleRate != 0 && options.sampleRate != reader->SampleRate()) {
-        return Fail("--rate " + std::to_string(options.sampleRate) + " differs from the input's rate of " +
-                    std::to_string(reader->SampleRate()) + " Hz, and kestrune-render does not resample");
-      }
-      sampleRate = reader->SampleRate();
-      inputFormat = reader->Format();
-      source = std::move(reader);
+      std::printf("Rendered %zu files in %.2f s (%d at once)\n", jobs.size(), seconds,
+                  std::min(ParallelJobs(options), static_cast<int>(jobs.size())));
     }
   }
-
-  const std::string pluginPath = options.pluginPath.empty() ? DefaultPluginPath() : options.pluginPath;
-  std::unique_ptr<PluginInstance> plugin = PluginInstance::Load(pluginPath, error);
-  if (!plugin) return Fail(error);
-  if (options.doublePrecision && (!plugin->HasFlag(effFlagsCanDoubleReplacing) ||
-                                  plugin->Effect()->processDoubleReplacing == nullptr)) {
-    return Fail("--double: the plug-in cannot process double precision");
-  }
-  plugin->Open(sampleRate, options.blockSize);
-
-  ChannelPlan plan;
-  if (source && !PlanChannels(*plugin, source->Channels(), plan, error)) return Fail(error);
-  if (!ApplySettings(*plugin, options, error)) return Fail(error);
-  if (options.listOnly) {
-    plugin->Resume();  // effects may settle their latency only now
-    std::fputs(DescribePlugin(*plugin).c_str(), stdout);
-    return 0;
-  }
-
-  const std::string outputPath = options.outputPath.empty() ? DefaultOutputPath(options.inputPath) : options.outputPath;
-  const int format = OutputFormatFor(outputPath, inputFormat, source->Channels(), sampleRate, error);
-  if (format == 0) return Fail(error);
-  std::unique_ptr<SoundFileWriter> sink = SoundFileWriter::Create(outputPath, format, source->Channels(), sampleRate, error);
-  if (!sink) return Fail(error);
-
-  plugin->SetDoublePrecision(options.doublePrecision);
-  ProgressReporter progress(stderr, isatty(STDERR_FILENO) != 0, source->Frames(), sampleRate);
-  RenderResult result;
-  if (!Render(*plugin, plan, *source, *sink, SettingsFor(options, sampleRate), progress, result, error) ||
-      !sink->Commit(error)) {
-    return Fail(error);
-  }
-  for (const std::string& warning : result.warnings) {
-    std::fprintf(stderr, "kestrune-render: warning: %s\n", warning.c_str());
-  }
-  if (result.nonFiniteSamples > 0) {
-    std::fprintf(stderr, "kestrune-render: warning: the plug-in produced %lld NaN or infinite samples, written as 0\n",
-                 static_cast<long long>(result.nonFiniteSamples));
-  }
-  if (result.summary.peak > 1.0 && FormatClipsAtFullScale(format)) {
-    std::fprintf(stderr, "kestrune-render: warning: the output peaks at %s and was clipped at full scale in \"%s\"\n",
-                 PeakText(result.summary.peak).c_str(), outputPath.c_str());
-  }
-  std::printf("%s\n", SummaryLine(result.summary, outputPath).c_str());
-  return 0;
+  return failures + failedFiles > 0 ? kExitFailure : kExitSuccess;
 }
 
 }  // namespace
@@ -134,7 +120,7 @@ int main(int argc, char** argv) {
   }
   if (options.showHelp) {
     std::fputs(UsageText(argv[0]).c_str(), stdout);
-    return 0;
+    return kExitSuccess;
   }
   return Run(options);
 }

@@ -1,10 +1,10 @@
-#include "tools/kestrune-panel-art/PngEncoder.h"
+#include "tools/picture/PngEncoder.h"
 
 #include <png.h>
 
 #include <csetjmp>
 
-namespace kestrune::panelart {
+namespace kestrune::picture {
 namespace {
 
 void AppendToVector(png_structp png, png_bytep data, size_t n) {
@@ -68,4 +68,4 @@ std::vector<uint8_t> EncodePng(LICE_IBitmap* bitmap) {
   return out;
 }
 
-}  // namespace kestrune::panelart
+}  // namespace kestrune::picture
