@@ -2,10 +2,15 @@
 
 #include "effect/KestState.h"
 
+// Every sum below runs in a local: long double values stored and reloaded while they are being
+// summed stall on every step.
+
 KestKnobPolynomial operator*(const KestKnobPolynomial& a, const KestKnobPolynomial& b) {
   KestKnobPolynomial product;
-  for (int i = 0; i <= KestKnobPolynomial::kDegree; ++i) {
-    for (int j = 0; i + j <= KestKnobPolynomial::kDegree; ++j) product.c[i + j] += a.c[i] * b.c[j];
+  for (int k = 0; k <= KestKnobPolynomial::kDegree; ++k) {
+    long double sum = 0.0L;
+    for (int i = 0; i <= k; ++i) sum += a.c[i] * b.c[k - i];
+    product.c[k] = sum;
   }
   return product;
 }
@@ -14,21 +19,6 @@ KestKnobPolynomial operator+(KestKnobPolynomial a, double constant) {
   a.c[0] += constant;
   return a;
 }
-
-namespace {
-
-KestKnobPolynomial operator*(long double factor, const KestKnobPolynomial& p) {
-  KestKnobPolynomial scaled;
-  for (int m = 0; m <= KestKnobPolynomial::kDegree; ++m) scaled.c[m] = factor * p.c[m];
-  return scaled;
-}
-
-KestKnobPolynomial& operator+=(KestKnobPolynomial& a, const KestKnobPolynomial& b) {
-  for (int m = 0; m <= KestKnobPolynomial::kDegree; ++m) a.c[m] += b.c[m];
-  return a;
-}
-
-}  // namespace
 
 template <class Kind>
 void KestScaledPrototype<Kind>::SetRate(double fs) {
@@ -44,24 +34,18 @@ void KestScaledPrototype<Kind>::SetRate(double fs) {
 }
 
 template <class Kind>
-template <class T>
-void KestScaledPrototype<Kind>::EvaluateTerms(const T& h, const T& l, const T& o, T* den,
-                                              T* num) const {
-  T tn[Kind::kNumTerms];
-  T td[Kind::kDenTerms];
-  Kind::Terms(h, l, o, tn, td);
-  for (int p = 0; p <= kOrder; ++p) {
-    den[p] = T{};
-    num[p] = T{};
-    for (int j = 0; j < Kind::kDenTerms; ++j) den[p] += den_[j][p] * td[j];
-    for (int j = 0; j < Kind::kNumTerms; ++j) num[p] += num_[j][p] * tn[j];
-  }
-}
-
-template <class Kind>
 void KestScaledPrototype<Kind>::Evaluate(long double h, long double l, long double o,
                                          long double* den, long double* num) const {
-  EvaluateTerms(h, l, o, den, num);
+  long double tn[Kind::kNumTerms];
+  long double td[Kind::kDenTerms];
+  Kind::Terms(h, l, o, tn, td);
+  for (int p = 0; p <= kOrder; ++p) {
+    long double d = 0.0L, n = 0.0L;
+    for (int j = 0; j < Kind::kDenTerms; ++j) d += den_[j][p] * td[j];
+    for (int j = 0; j < Kind::kNumTerms; ++j) n += num_[j][p] * tn[j];
+    den[p] = d;
+    num[p] = n;
+  }
 }
 
 template <class Kind>
@@ -73,13 +57,26 @@ void KestScaledPrototype<Kind>::Expand(const double start[3], const double towar
     knob[k].c[0] = start[k];
     knob[k].c[1] = toward[k];
   }
-  KestKnobPolynomial d[kOrder + 1];
-  KestKnobPolynomial n[kOrder + 1];
-  EvaluateTerms(knob[0], knob[1], knob[2], d, n);
+  KestKnobPolynomial tn[Kind::kNumTerms];
+  KestKnobPolynomial td[Kind::kDenTerms];
+  Kind::Terms(knob[0], knob[1], knob[2], tn, td);
+  // The powers of e are summed side by side, so that no sum waits for the one before.
   for (int p = 0; p <= kOrder; ++p) {
+    long double d[kDegree + 1] = {};
+    for (int j = 0; j < Kind::kDenTerms; ++j) {
+      if (den_[j][p] == 0.0L) continue;
+#pragma GCC unroll 5
+      for (int m = 0; m <= kDegree; ++m) d[m] += den_[j][p] * td[j].c[m];
+    }
+    long double n[kDegree + 1] = {};
+    for (int j = 0; j < Kind::kNumTerms; ++j) {
+      if (num_[j][p] == 0.0L) continue;
+#pragma GCC unroll 5
+      for (int m = 0; m <= kDegree; ++m) n[m] += num_[j][p] * tn[j].c[m];
+    }
     for (int m = 0; m <= kDegree; ++m) {
-      den[p][m] = d[p].c[m];
-      num[p][m] = n[p].c[m];
+      den[p][m] = d[m];
+      num[p][m] = n[m];
     }
   }
 }

@@ -40,9 +40,6 @@ public:
               long double (*num)[kDegree + 1]) const;
 
 private:
-  template <class T>
-  void EvaluateTerms(const T& h, const T& l, const T& o, T* den, T* num) const;
-
   long double den_[Kind::kDenTerms][kOrder + 1] = {};
   long double num_[Kind::kNumTerms][kOrder + 1] = {};
 };
