@@ -1,6 +1,7 @@
 #include "effect/KestLanes.h"
 
 #include <cfloat>
+#include <cstdint>
 
 #include "effect/KestBilinear.h"
 #include "effect/KestSaturation.h"
@@ -98,16 +99,17 @@ __attribute__((always_inline)) inline KestLanes::Pair KestLanes::Circuit<Kind>::
   if (Moving) {
     Pair den[kOrder + 1];
     Pair num[kOrder + 1];
+    num[0] = Pair{};
 #pragma GCC unroll 8
     for (int p = 0; p <= kOrder; ++p) {
       Pair d = movingDen[p][kDegree];
+#pragma GCC unroll 8
+      for (int m = kDegree - 1; m >= 0; --m) d = d * e + movingDen[p][m];
+      den[p] = d;
+      if (p == 0) continue;
       Pair n = movingNum[p][kDegree];
 #pragma GCC unroll 8
-      for (int m = kDegree - 1; m >= 0; --m) {
-        d = d * e + movingDen[p][m];
-        n = n * e + movingNum[p][m];
-      }
-      den[p] = d;
+      for (int m = kDegree - 1; m >= 0; --m) n = n * e + movingNum[p][m];
       num[p] = n;
     }
     KestBilinearDenominator<kOrder>(den, movingA);
@@ -124,6 +126,27 @@ __attribute__((always_inline)) inline KestLanes::Pair KestLanes::Circuit<Kind>::
   y[slot] = out;
   y[slot + kRing] = out;
   return out;
+}
+
+// Both lanes of y through the saturation at once, exactly as KestSaturate takes each; lanes that
+// are not ok give 0.
+__attribute__((always_inline)) inline KestLanes::Pair KestLanes::Saturate(Pair y, PairMask ok) {
+  const Pair zero = {0.0, 0.0};
+  const Pair one = {1.0, 1.0};
+  const Pair lastStart = {kKestSaturationSize - 2.0, kKestSaturationSize - 2.0};
+  const PairMask sign = {INT64_MIN, INT64_MIN};
+  const PairMask bits = (PairMask)(ok ? y : zero);
+  const Pair m = (Pair)(bits & ~sign) * kKestSaturationScale;
+  // Beyond the table the last interval is held at weight 1, which gives the last entry.
+  PairMask index = __builtin_convertvector(m < lastStart ? m : lastStart, PairMask);
+  const Pair f = m - __builtin_convertvector(index, Pair);
+  const Pair weight = f < one ? f : one;
+  index += (bits >> 63) & kKestSaturationSize;
+  const float* curve = &kKestSaturationCurve[0][0];
+  const Pair below = {curve[index[0]], curve[index[1]]};
+  const Pair above = {curve[index[0] + 1], curve[index[1] + 1]};
+  const Pair value = (one - weight) * below + weight * above;
+  return (Pair)(((PairMask)value & ~sign) | (bits & sign));
 }
 
 template <bool Moving>
@@ -158,8 +181,9 @@ __attribute__((always_inline)) inline double KestLanes::Frames(const Block& bloc
     if (block.circuit == 0 || block.circuit == 1) {
       const Pair heard = block.circuit == 0 ? first : second;
       const PairMask ok = block.circuit == 0 ? firstOk : secondOk;
-      heldL = ok[0] ? KestSaturate(heard[0]) : 0.0;
-      heldR = ok[1] ? KestSaturate(heard[1]) : 0.0;
+      const Pair saturated = Saturate(heard, ok);
+      heldL = saturated[0];
+      heldR = saturated[1];
     }
     if (block.bypass == 1) {
       block.outL[n] = left;

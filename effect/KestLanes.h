@@ -91,6 +91,7 @@ private:
 
   template <class Kind>
   Circuit<Kind>& CircuitOf();
+  static Pair Saturate(Pair y, PairMask ok);
   template <bool Moving>
   double Frames(const Block& block, double e, double decay);
   double MovingBaseline(const Block& block, double e, double decay);

@@ -158,6 +158,25 @@ TEST_P(ToneChainOnPath, NonFiniteSampleRestartsOnlyItsOwnChannel) {
   }
 }
 
+// However loud the input, the output stays within the saturation curve's limits on both sides,
+// and reaches them.
+TEST_P(ToneChainOnPath, OutputStaysWithinTheSaturationLimits) {
+  ToneChain chain(GetParam());
+  SetKnobs(chain, 1.0, 0.9, 0.1);
+  for (int circuit : {0, 1}) {
+    const Stereo out = Render(chain, Noise(20000, 1e6, 15 + circuit), 44100, circuit);
+    double highest = 0.0, lowest = 0.0;
+    for (const std::vector<double>* channel : {&out.l, &out.r}) {
+      for (double v : *channel) {
+        highest = std::max(highest, v);
+        lowest = std::min(lowest, v);
+      }
+    }
+    EXPECT_EQ(highest, 0.35440951585769653);
+    EXPECT_EQ(lowest, -0.4359269142150879);
+  }
+}
+
 TEST_P(ToneChainOnPath, CircuitSwitchTakesEffectOnTheNextFrame) {
   ToneChain switching(GetParam()), first(GetParam()), second(GetParam());
   for (ToneChain* c : {&switching, &first, &second}) SetKnobs(*c, 0.3, 0.7, 0.2);
