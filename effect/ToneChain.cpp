@@ -8,8 +8,8 @@
 
 namespace {
 
-// Frames of decay per frame until distance * decay^frames is at most arrived: 0 when it is
-// already, and at least 1 otherwise, whatever odd decay a sample rate gives.
+// Frames until distance * decay^frames is at most arrived, decay being the movement left after a
+// frame: 0 when it is already, and at least 1 otherwise, whatever odd decay a sample rate gives.
 int64_t FramesToArrive(double distance, double arrived, double decay) {
   if (!(distance > arrived)) return 0;
   const double frames = std::ceil(std::log(arrived / distance) / std::log(decay));

@@ -1,5 +1,6 @@
 // The AVX2 forms of the row kernels (lice_rowblend.h), compiled for AVX2 whatever the build's
-// baseline; callers take them only where LICE_ActiveSimd() allows.
+// baseline; callers take them only where LICE_ActiveSimd() allows. They mirror the SSE2 forms
+// there, twice as wide.
 
 #include <immintrin.h>
 
@@ -147,6 +148,20 @@ __attribute__((target("avx2"))) void LICE_BoxAverage::rowOf3Avx2(const LICE_pixe
                                                                  int64_t idx, int n, LICE_pixel* out)
 {
   rowOf3Chunks<columnSums3Wide, averagesOf3Wide>(top, down, ix, idx, n, out);
+}
+
+#else
+
+// Built without AVX code, nothing calls these (LICE_SupportedSimd() is the baseline); they only
+// keep the callers' references whole.
+int lice_simd::copyRowAvx2(LICE_pixel*, const LICE_pixel*, int, int) { return 0; }
+
+int lice_simd::sourceAlphaRowAvx2(LICE_pixel*, const LICE_pixel*, int, int, bool) { return 0; }
+
+void LICE_BoxAverage::rowOf3Avx2(const LICE_pixel* top, ptrdiff_t down, int64_t ix, int64_t idx, int n,
+                                 LICE_pixel* out)
+{
+  rowOf3Chunks<columnSums3, averagesOf3>(top, down, ix, idx, n, out);
 }
 
 #endif

@@ -59,27 +59,28 @@ public:
     Real den[kOrder + 1];
     Real power = 1;
     for (int p = 0; p <= kOrder; ++p) {
-      num[p] = 0;
-      den[p] = 0;
+      Real n = 0;
       for (int t = 0; t < Kind::kNumTerms; ++t) {
         const int j = kTermOrder == TermOrder::kFirstToLast ? t : Kind::kNumTerms - 1 - t;
-        num[p] += Real(Kind::kNum[j][p]) * tn[j];
+        n += Real(Kind::kNum[j][p]) * tn[j];
       }
+      Real d = 0;
       for (int t = 0; t < Kind::kDenTerms; ++t) {
         const int j = kTermOrder == TermOrder::kFirstToLast ? t : Kind::kDenTerms - 1 - t;
-        den[p] += Real(Kind::kDen[j][p]) * td[j];
+        d += Real(Kind::kDen[j][p]) * td[j];
       }
-      num[p] *= power;
-      den[p] *= power;
+      num[p] = n * power;
+      den[p] = d * power;
       power *= Real(2) * fs;
     }
     for (int k = 0; k <= kOrder; ++k) {
-      a_[k] = 0;
-      b_[k] = 0;
+      Real a = 0, b = 0;
       for (int p = 0; p <= kOrder; ++p) {
-        a_[k] += c_[k][p] * den[p];
-        b_[k] += c_[k][p] * num[p];
+        a += c_[k][p] * den[p];
+        b += c_[k][p] * num[p];
       }
+      a_[k] = a;
+      b_[k] = b;
     }
   }
 
