@@ -3,6 +3,7 @@ SHELL := /bin/bash
 #   make demo   builds everything and renders the demo through the plug-in
 #   make test   builds everything and runs every test (SANITIZE=1: with ASan and UBSan;
 #               TSAN=1: the threaded tests under ThreadSanitizer)
+#   make panel-art  redraws the panel images in resources/img
 
 SANITIZE ?= 0
 TSAN ?= 0
@@ -13,14 +14,16 @@ FUZZ_DIR := build-fuzz
 
 PACKAGES := build-essential cmake pkg-config clang libclang-rt-14-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
-	libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev \
-	libsndfile1-dev libpixman-1-dev dpf-plugins-vst
+	libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev \
+	libxtst-dev xvfb xauth \
+	libsndfile1-dev libpixman-1-dev dpf-plugins-vst fonts-dejavu-core libcairo2-dev \
+	lv2-dev liblilv-dev lilv-utils sordi serdi
 
 SAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps configure build test demo bench fuzz install clean
+.PHONY: all deps configure build test demo bench fuzz install clean panel-art
 
 all: build
 
@@ -51,6 +54,12 @@ demo: build
 	$(BUILD_DIR)/tools/kestrune-render -o kestrune-demo.wav
 	@echo "Demo written to $(CURDIR)/kestrune-demo.wav (plug-in: $(CURDIR)/$(BUILD_DIR)/Kestrune.so)"
 
+# Redraws the six panel images into resources/img, where the module's build picks them up. The
+# generator is deterministic: unchanged drawing code rewrites the same bytes.
+panel-art: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target kestrune-panel-art
+	$(BUILD_DIR)/tools/kestrune-panel-art resources/img
+
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b" || true; done
 
@@ -74,6 +83,10 @@ install: build
 	mkdir -p $(HOME)/.vst
 	cp $(BUILD_DIR)/Kestrune.so $(HOME)/.vst/
 	@echo "Installed $(HOME)/.vst/Kestrune.so"
+	mkdir -p $(HOME)/.lv2
+	rm -rf $(HOME)/.lv2/Kestrune.lv2
+	cp -r $(BUILD_DIR)/Kestrune.lv2 $(HOME)/.lv2/
+	@echo "Installed $(HOME)/.lv2/Kestrune.lv2"
 
 clean:
 	rm -rf build build-san build-tsan $(FUZZ_DIR)

@@ -20,8 +20,8 @@ int SwitchPosition(double plain)
 } // namespace
 
 Kestrune::Kestrune(IPlugInstanceInfo instanceInfo)
-  : IPlugVST(instanceInfo, kNumParams, "1-1 2-2", kNumPrograms, "Kestrune", "", "Orvantic", kVersion,
-             FourCC('K', 's', 't', '1'), FourCC('O', 'r', 'v', 't'), 0, false, false, false)
+  : IPlug(instanceInfo, kNumParams, "1-1 2-2", kNumPrograms, "Kestrune", "", "Orvantic", kVersion,
+          FourCC('K', 's', 't', '1'), FourCC('O', 'r', 'v', 't'), 0, false, false, false)
 {
   GetParam(kBypass)->InitInt("Bypass", 0, 0, 1, "", "");
   GetParam(kOut)->InitDouble("OUT", 0.5, 0., 1., 0.01, "", "", 1.);

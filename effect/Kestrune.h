@@ -1,11 +1,11 @@
 #pragma once
 
 #include "effect/ToneChain.h"
-#include "vst2/IPlugVST.h"
+#include "effect/PlugAPI.h"
 
 // The Kestrune tone effect: six parameters (OUT, circuit switch, HI, a spare, LO, bypass) over a
 // stereo tone chain of two alternative tone circuits with smoothed knobs. Mono and stereo.
-class Kestrune : public IPlugVST
+class Kestrune : public IPlug
 {
 public:
   // Parameter indices, as hosts and stored state know them.

@@ -5,6 +5,7 @@
 #include "plugin/Timestamps.h"
 #include "plugin/Versions.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -16,15 +17,23 @@ void CopyEffectName(char* dst, const char* src)
   dst[MAX_EFFECT_NAME_LEN - 1] = 0;
 }
 
+// A result too small for a normal float leaves as 0: subnormal samples slow down whatever processes
+// them next, and a level that fades towards 0 passes through that range on its way.
+float ToHostFloat(double src)
+{
+  const float f = static_cast<float>(src);
+  return std::fpclassify(f) == FP_SUBNORMAL ? 0.f : f;
+}
+
 // How converted samples reach a host's single-precision buffer.
 struct Overwrite
 {
-  static void Write(float* dst, double src) { *dst = static_cast<float>(src); }
+  static void Write(float* dst, double src) { *dst = ToHostFloat(src); }
 };
 
 struct Accumulate
 {
-  static void Write(float* dst, double src) { *dst += static_cast<float>(src); }
+  static void Write(float* dst, double src) { *dst += ToHostFloat(src); }
 };
 } // namespace
 
@@ -524,6 +533,7 @@ const char* IPlugBase::GetAPIString()
     case kAPIRTAS: return "RTAS";
     case kAPIAAX: return "AAX";
     case kAPISA: return "Standalone";
+    case kAPILV2: return "LV2";
     default: return "";
   }
 }

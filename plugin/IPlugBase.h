@@ -224,7 +224,7 @@ public:
   // As above for the host (identifying it first).
   int GetHostVersion(bool decimal);
   void GetHostVersionStr(char* buf);
-  // "VST2", "VST3", "AU", "RTAS", "AAX", "Standalone", or "" for any other API.
+  // "VST2", "VST3", "AU", "RTAS", "AAX", "Standalone", "LV2", or "" for any other API.
   const char* GetAPIString();
   const char* GetArchString() const { return "x64"; }
   // Identifies the host from its product name and stores its packed version.

@@ -8,7 +8,9 @@ enum EAPI
   kAPIAU = 2,
   kAPIRTAS = 3,
   kAPIAAX = 4,
-  kAPISA = 5
+  kAPISA = 5,
+  // 6 stays unassigned, as it always has been.
+  kAPILV2 = 7
 };
 
 // Host-neutral transport state. A host query overwrites only the fields the host reports as valid;

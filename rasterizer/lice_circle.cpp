@@ -397,7 +397,8 @@ void drawCircle(const LICE_BitmapRows& rows, const Box& box, const Circle& c, bo
     const LICE_pixel_chan* set = filled ? (aa ? kDiscSmooth : kDiscHard) : (aa ? kOutlineSmooth : kOutlineHard);
     const long long corner = static_cast<long long>(small->radius);
     lice_pen::withSolidPen<CopyShortcuts::None>(colour, alpha, mode, [&](const auto& pen, int ia) {
-      lice_pen::mask(rows, box, c.cx - corner, c.cy - corner, set + small->offset, small->size, small->size, pen, ia);
+      lice_pen::mask<lice_pen::CoverageWeight>(rows, box, c.cx - corner, c.cy - corner, set + small->offset,
+                                               small->size, small->size, small->size, pen, ia);
     });
     return;
   }

@@ -134,21 +134,33 @@ inline void plot(const LICE_BitmapRows& rows, const Box& box, long long x, long 
   if (x >= box.l && x <= box.r && y >= box.t && y <= box.b) pen(rows.at(int(x), int(y)), w);
 }
 
-// An 8-bit coverage mask (w x h, rows w bytes apart) at (x, y), each mask value m scaling the
-// weight to ia * m / 255, clipped to box.
-template <class Pen>
+// An 8-bit coverage mask (w x h, rows span bytes apart) at (x, y), each mask value m turned into
+// a weight by Weigh (see CoverageWeight and FullWeight), clipped to box.
+template <class Weigh, class Pen>
 inline void mask(const LICE_BitmapRows& rows, const Box& box, long long x, long long y, const LICE_pixel_chan* alphas,
-                 int w, int h, const Pen& pen, int ia)
+                 int w, long long span, int h, const Pen& pen, int ia)
 {
   const long long i0 = box.l - x > 0 ? box.l - x : 0, i1 = box.r - x < w - 1 ? box.r - x : w - 1;
   const long long j0 = box.t - y > 0 ? box.t - y : 0, j1 = box.b - y < h - 1 ? box.b - y : h - 1;
   if (i0 > i1) return;
   for (long long j = j0; j <= j1; ++j)
   {
-    const LICE_pixel_chan* m = alphas + j * w;
+    const LICE_pixel_chan* m = alphas + j * span;
     LICE_pixel* p = rows.at(int(x + i0), int(y + j));
     for (long long i = i0; i <= i1; ++i, ++p)
-      pen(p, (ia * m[i]) / 255);
+      if (m[i]) pen(p, Weigh::weight(ia, m[i]));
   }
 }
+
+// Mask weights: coverage m scales the weight to ia * m / 255.
+struct CoverageWeight
+{
+  static inline int weight(int ia, int m) { return (ia * m) / 255; }
+};
+
+// Mask weights of a one-bit mask: any non-zero byte takes the whole weight.
+struct FullWeight
+{
+  static inline int weight(int ia, int) { return ia; }
+};
 } // namespace lice_pen

@@ -360,8 +360,13 @@ intptr_t IPlugVST::VSTDispatcher(AEffect* pEffect, int32_t opCode, int32_t idx, 
     return 0;
   }
 
+  if (opCode == effEditIdle)
+  {
+    if (IGraphics* pGraphics = _this->GetGUI()) pGraphics->Idle();
+    return 0;
+  }
   WDL_MutexLock lock(&_this->mMutex);
-  if (opCode == effEditIdle || opCode == effIdle) return 0;
+  if (opCode == effIdle) return 0;
   Trace("VSTDispatcher", __LINE__, "%d(%s):%d:%d", opCode, VSTOpcodeStr(opCode), idx,
         static_cast<int>(value));
   return _this->Dispatch(opCode, idx, value, ptr, opt);

@@ -19,7 +19,9 @@ int VSTSpkrArrType(int nChannels);
 //
 // Every callback finds the instance through the record's object field and holds the instance lock
 // for its whole duration (except the two idle opcodes), so processing never overlaps a parameter,
-// state or dispatcher change. Host input is checked: null pointers, out-of-range indices, negative
+// state or dispatcher change. effEditIdle drives the open editor's event handling and redraw timer
+// (Idle) without the lock: drawing must never hold up processing, and the editor takes the lock
+// itself where it changes parameters. Host input is checked: null pointers, out-of-range indices, negative
 // sizes and unknown opcodes give 0 (or are ignored) rather than faults. Texts written into host
 // buffers are cut to the sizes the interface promises (kVstMaxParamStrLen and its siblings), and a
 // chunk that cannot be read completely leaves parameters and programs as they were.

@@ -7,8 +7,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <thread>
@@ -147,6 +150,23 @@ TEST(KestruneModule, ExportsExactlyTheTwoEntryPoints)
     if (space != std::string::npos) names.insert(line.substr(space + 1));
   }
   EXPECT_EQ(names, (std::set<std::string>{"VSTPluginMain", "main"}));
+}
+
+TEST(KestruneModule, CarriesTheCommittedPanelImages)
+{
+  auto readFile = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  const char* source = std::getenv("KESTRUNE_SOURCE_DIR");
+  const std::string module = readFile(kModulePath);
+  ASSERT_FALSE(module.empty());
+  for (const char* name : {"bg.png", "by.png", "BR.png", "OUT.png", "HI.png", "LO.png"})
+  {
+    const std::string image = readFile(std::string(source ? source : ".") + "/resources/img/" + name);
+    ASSERT_GT(image.size(), 8u) << name;
+    EXPECT_NE(module.find(image), std::string::npos) << name << " is not inside the module";
+  }
 }
 
 TEST(KestruneModule, NeedsOnlyLibrariesEveryLinuxHostHas)

@@ -1,7 +1,9 @@
 #include "TestPlug.h"
+#include "RecordingGraphics.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace
@@ -221,6 +223,33 @@ TEST(ProcessBuffers, FloatReplacingOverwritesAndAccumulatingAdds)
   delete plug;
 }
 
+TEST(ProcessBuffers, FloatResultsBelowTheNormalRangeLeaveAsZero)
+{
+  PlumbingPlug* plug = ConnectedStereo(1);
+  plug->writeConstant = true;
+  float in0[1] = {0}, in1[1] = {0};
+  float out0[1], out1[1];
+  float* ins[2] = {in0, in1};
+  float* outs[2] = {out0, out1};
+  // The smallest normal float (2^-126) stays; half of it, and anything smaller, is 0.
+  const double smallestNormal = std::ldexp(1.0, -126);
+  const double constants[] = {smallestNormal, -smallestNormal, smallestNormal / 2, -1e-40, 1e-300};
+  const float expected[] = {std::ldexp(1.0f, -126), -std::ldexp(1.0f, -126), 0.f, 0.f, 0.f};
+  for (int i = 0; i < 5; ++i)
+  {
+    plug->constant = constants[i];
+    plug->AttachInputBuffers(0, 2, ins, 1);
+    plug->AttachOutputBuffers(0, 2, outs);
+    plug->ProcessBuffers(0.0f, 1);
+    EXPECT_EQ(expected[i], out0[0]) << i;
+    out1[0] = 1.0f;
+    plug->AttachOutputBuffers(0, 2, outs);
+    plug->ProcessBuffersAccumulating(0.0f, 1);
+    EXPECT_EQ(1.0f + expected[i], out1[0]) << i;
+  }
+  delete plug;
+}
+
 TEST(ProcessBuffers, FloatPathConvertsInputsThroughToOutputs)
 {
   PlumbingPlug* plug = ConnectedStereo(3);
@@ -360,6 +389,8 @@ TEST(Identity, VersionsApiAndNames)
   EXPECT_STREQ("", other.GetAPIString());
   TestPlug aax(0, "2-2", 0, false, 0x10000, kAPIAAX);
   EXPECT_STREQ("AAX", aax.GetAPIString());
+  TestPlug lv2(0, "2-2", 0, false, 0x10000, kAPILV2);
+  EXPECT_STREQ("LV2", lv2.GetAPIString());
 }
 
 TEST(Identity, SetHostLooksTheNameUp)

@@ -1,4 +1,5 @@
 #include "TestPlug.h"
+#include "RecordingGraphics.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "graphics/IGraphics.h"
 #include "plugin/IPlugBase.h"
 
 #include <string>
@@ -71,37 +70,4 @@ public:
     GetParam(4)->SetShape(2.0);
     MakeDefaultPreset("-", 1);
   }
-};
-
-// An editor that records what the plug-in pushes into it.
-class RecordingGraphics : public IGraphics
-{
-public:
-  RecordingGraphics(IPlugBase* pPlug, bool* pDeleted = nullptr) : IGraphics(pPlug, 300, 200), mDeleted(pDeleted) {}
-  ~RecordingGraphics() override
-  {
-    if (mDeleted) *mDeleted = true;
-  }
-
-  struct Push
-  {
-    int paramIdx;
-    double value;
-    bool normalized;
-  };
-
-  void SetParameterFromPlug(int paramIdx, double value, bool normalized) override
-  {
-    pushes.push_back({paramIdx, value, normalized});
-  }
-  void PrepDraw() override { prepDrawAfterPushes = static_cast<int>(pushes.size()); }
-  void* OpenWindow(void*) override { return nullptr; }
-  void CloseWindow() override {}
-  void* GetWindow() override { return nullptr; }
-
-  std::vector<Push> pushes;
-  int prepDrawAfterPushes = -1;
-
-private:
-  bool* mDeleted;
 };

@@ -18,7 +18,7 @@ TEST(ParseCommandLine, ReadsEveryOptionInBothSpellings) {
   std::string error;
   ASSERT_TRUE(Parse({"in.wav", "-o", "out.flac", "--plugin=/p/x.so", "--set", "HI=0.7", "--set=Bypass=norm:1",
                      "--program", "a.fxp", "--save-program=b.fxp", "--block", "64", "--rate=44100", "--double",
-                     "--list"},
+                     "--list", "--preroll", "0.5", "--tail=2.25", "--no-latency-compensation"},
                     o, error))
       << error;
   EXPECT_EQ(o.inputPath, "in.wav");
@@ -35,6 +35,14 @@ TEST(ParseCommandLine, ReadsEveryOptionInBothSpellings) {
   EXPECT_EQ(o.sampleRate, 44100);
   EXPECT_TRUE(o.doublePrecision);
   EXPECT_TRUE(o.listOnly);
+  EXPECT_EQ(o.prerollSeconds, 0.5);
+  EXPECT_EQ(o.tailMode, TailMode::kSeconds);
+  EXPECT_EQ(o.tailSeconds, 2.25);
+  EXPECT_FALSE(o.compensateLatency);
+
+  ASSERT_TRUE(Parse({"--tail", "auto", "--preroll=0"}, o, error)) << error;
+  EXPECT_EQ(o.tailMode, TailMode::kUntilSilent);
+  EXPECT_EQ(o.prerollSeconds, 0.0);
 }
 
 TEST(ParseCommandLine, DefaultsRenderTheDemoInBlocksOf512) {
@@ -45,6 +53,9 @@ TEST(ParseCommandLine, DefaultsRenderTheDemoInBlocksOf512) {
   EXPECT_EQ(o.blockSize, 512);
   EXPECT_EQ(o.sampleRate, 0);
   EXPECT_FALSE(o.doublePrecision);
+  EXPECT_EQ(o.prerollSeconds, 3.0);
+  EXPECT_TRUE(o.compensateLatency);
+  EXPECT_EQ(o.tailMode, TailMode::kPluginReported);
 }
 
 TEST(ParseCommandLine, RejectsMalformedLinesWithAReason) {
@@ -52,7 +63,9 @@ TEST(ParseCommandLine, RejectsMalformedLinesWithAReason) {
       {"--block", "0"},        {"--block", "65537"}, {"--block", "12x"},  {"--rate", "100"},
       {"--rate", "abc"},       {"--set", "HI"},      {"--set", "=0.5"},   {"-o"},
       {"--frobnicate"},        {"a.wav", "b.wav"},   {"--list=yes"},      {"--program", "a", "--bank", "b"},
-      {"-o", ""},
+      {"-o", ""},              {"--preroll", "-1"},  {"--preroll", "60.5"}, {"--preroll", "inf"},
+      {"--preroll", " 1"},     {"--preroll", "1s"},  {"--tail", "forever"}, {"--tail", "1e9"},
+      {"--tail", "nan"},       {"--tail", "Auto"},   {"--tail"},            {"--no-latency-compensation=1"},
   };
   for (const auto& args : bad) {
     RenderOptions o;
@@ -79,7 +92,7 @@ TEST(DefaultOutputPath, AddsSuffixBeforeTheExtension) {
 TEST(UsageText, NamesEveryOption) {
   const std::string text = UsageText("kestrune-render");
   for (const char* option : {"-o", "--plugin", "--set", "norm:", "--program", "--bank", "--save-program", "--block",
-                             "--rate", "--double", "--list"}) {
+                             "--rate", "--double", "--preroll", "--tail", "--no-latency-compensation", "--list"}) {
     EXPECT_NE(text.find(option), std::string::npos) << option;
   }
 }

@@ -26,11 +26,11 @@ struct FakeEffect {
   unsigned char chunk[kChunkSize] = {};
 };
 
-void Log(const char* format, long a = 0, long b = 0, double c = 0.0) {
+void Log(const char* format, long a = 0, long b = 0, double c = 0.0, const char* d = "") {
   const char* path = std::getenv("KESTRUNE_FAKE_EFFECT_LOG");
   if (path == nullptr) return;
   if (std::FILE* file = std::fopen(path, "a")) {
-    std::fprintf(file, format, a, b, c);
+    std::fprintf(file, format, a, b, c, d);
     std::fputc('\n', file);
     std::fclose(file);
   }
@@ -121,8 +121,9 @@ void Process(AEffect* effect, Sample** inputs, Sample** outputs, int32_t frames)
   FakeEffect* self = Self(effect);
   const auto* time = reinterpret_cast<const VstTimeInfo*>(
       self->host(effect, audioMasterGetTime, 0, kVstPpqPosValid | kVstTempoValid, nullptr, 0.f));
-  Log("process %ld at %ld ppq %.4f", frames, time != nullptr ? static_cast<long>(time->samplePos) : -1L,
-      time != nullptr ? time->ppqPos : -1.0);
+  Log("process %ld at %ld ppq %.4f %s", frames, time != nullptr ? static_cast<long>(time->samplePos) : -1L,
+      time != nullptr ? time->ppqPos : -1.0,
+      time != nullptr && (time->flags & kVstTransportPlaying) != 0 ? "playing" : "stopped");
   const Sample gain = static_cast<Sample>(2.0 * self->params[0]);
   for (int c = 0; c < 2; ++c) {
     for (int32_t f = 0; f < frames; ++f) outputs[c][f] = inputs[c][f] * gain;

@@ -54,6 +54,25 @@ TEST(HostContext, TransportFollowsRenderedFramesAt120BpmInFourFour) {
 
   host.Rewind();
   EXPECT_EQ(time()->samplePos, 0.0);
+
+  // Stopped, as while the plug-in settles before the input: the position stays at 0.
+  host.StopTransport();
+  EXPECT_EQ(time()->flags, (valid & ~kVstTransportPlaying) | kVstTransportChanged);
+  host.Advance(4800);
+  t = time();
+  EXPECT_EQ(t->samplePos, 0.0);
+  EXPECT_EQ(t->flags, valid & ~kVstTransportPlaying);
+  host.Rewind();
+  EXPECT_EQ(time()->flags, valid | kVstTransportChanged);
+}
+
+TEST(HostContext, AcceptsAndNotesLatencyChanges) {
+  HostContext host;
+  EXPECT_EQ(host.Answer(audioMasterCanDo, 0, 0, const_cast<char*>("acceptIOChanges"), 0.f), 1);
+  EXPECT_FALSE(host.TakeIoChanged());
+  EXPECT_EQ(host.Answer(audioMasterIOChanged, 0, 0, nullptr, 0.f), 1);
+  EXPECT_TRUE(host.TakeIoChanged());
+  EXPECT_FALSE(host.TakeIoChanged());
 }
 
 TEST(HostContext, CallbackFindsTheContextThroughTheRecordOrDuringCreation) {

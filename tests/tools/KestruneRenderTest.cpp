@@ -15,11 +15,14 @@ using namespace kestrune_test;
 namespace {
 
 constexpr int kRate = 44100;
+constexpr long kDefaultPreroll = 3 * kRate;
 
-// Runs in through Kestrune with the test host in blocks of at most block frames; setup adjusts the
-// opened effect before processing. Returns interleaved output of the same shape.
+// Runs in through Kestrune with the test host in blocks of at most block frames, after preroll frames
+// of silence in the same blocks, as a DAW runs a plug-in before playback; setup adjusts the opened
+// effect before processing. Returns interleaved output of the same shape as in.
 template <typename Sample>
-std::vector<double> Reference(const Audio& in, int block, const std::function<void(TestHost&)>& setup) {
+std::vector<double> Reference(const Audio& in, int block, const std::function<void(TestHost&)>& setup,
+                              long preroll = kDefaultPreroll) {
   TestHost host;
   EXPECT_TRUE(host.Load(KESTRUNE_MODULE_PATH)) << host.Error();
   EXPECT_NE(host.Create(), nullptr);
@@ -34,16 +37,20 @@ std::vector<double> Reference(const Audio& in, int block, const std::function<vo
   std::vector<double> out(in.samples.size());
   AudioBuffers<Sample> inputs(in.channels, block);
   AudioBuffers<Sample> outputs(in.channels, block);
-  for (long start = 0; start < in.Frames(); start += block) {
-    const int n = static_cast<int>(std::min<long>(block, in.Frames() - start));
-    for (int c = 0; c < in.channels; ++c) {
-      for (int f = 0; f < n; ++f) inputs.Channel(c)[static_cast<size_t>(f)] = static_cast<Sample>(in.At(start + f, c));
-    }
+  auto process = [&](int n) {
     if constexpr (std::is_same_v<Sample, float>) {
       host.ProcessReplacing(inputs.Pointers(), outputs.Pointers(), n);
     } else {
       host.ProcessDoubleReplacing(inputs.Pointers(), outputs.Pointers(), n);
     }
+  };
+  for (long start = 0; start < preroll; start += block) process(static_cast<int>(std::min<long>(block, preroll - start)));
+  for (long start = 0; start < in.Frames(); start += block) {
+    const int n = static_cast<int>(std::min<long>(block, in.Frames() - start));
+    for (int c = 0; c < in.channels; ++c) {
+      for (int f = 0; f < n; ++f) inputs.Channel(c)[static_cast<size_t>(f)] = static_cast<Sample>(in.At(start + f, c));
+    }
+    process(n);
     for (int c = 0; c < in.channels; ++c) {
       for (int f = 0; f < n; ++f) {
         out[static_cast<size_t>((start + f) * in.channels + c)] = outputs.Channel(c)[static_cast<size_t>(f)];
@@ -86,6 +93,46 @@ TEST_F(KestruneRender, StereoRenderMatchesTheTestHostIncludingTheLastPartialBloc
   const Audio out = Rendered("out.wav");
   ASSERT_EQ(out.Frames(), 5000);
   EXPECT_EQ(out.samples, Reference<float>(in, 512, SetHiAndLo));
+}
+
+TEST_F(KestruneRender, PrerollZeroGivesTheRawStreamOfAFreshEffect) {
+  const Audio in = WriteInput(2, 3000);
+  const ToolResult r = Run({scratch.File("in.wav"), "-o", scratch.File("out.wav"), "--block", "512", "--set",
+                            "HI=norm:0.84", "--set", "LO=norm:0.3", "--preroll", "0"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Rendered("out.wav").samples, Reference<float>(in, 512, SetHiAndLo, 0));
+  EXPECT_EQ(r.out.find("pre-roll"), std::string::npos) << r.out;
+}
+
+TEST_F(KestruneRender, DefaultPrerollGivesTheSettledSoundFromTheFirstFrame) {
+  // A 1 kHz sine at half scale with HI at 0.3: a fresh effect fades in as its smoothers rise from 0.
+  Audio sine;
+  sine.channels = 2;
+  sine.sampleRate = kRate;
+  sine.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  for (long f = 0; f < kRate / 2; ++f) {
+    const double v = 0.5 * std::sin(2 * M_PI * 1000.0 * static_cast<double>(f) / kRate);
+    sine.samples.insert(sine.samples.end(), {v, v});
+  }
+  ASSERT_TRUE(WriteAudio(scratch.File("sine.wav"), sine));
+  auto rms = [](const Audio& a, long from, long frames) {
+    double sum = 0.0;
+    for (long f = from; f < from + frames; ++f) sum += a.At(f, 0) * a.At(f, 0);
+    return std::sqrt(sum / static_cast<double>(frames));
+  };
+  const long period = kRate / 100;  // 10 ms, ten cycles
+  ToolResult r = Run({scratch.File("sine.wav"), "-o", scratch.File("settled.wav"), "--set", "HI=0.3"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("; pre-roll 3.00 s)"), std::string::npos) << r.out;
+  const Audio settled = Rendered("settled.wav");
+  const double level = rms(settled, kRate / 2 - period, period);
+  EXPECT_GT(level, 0.05);
+  // The tone filter's own onset transient stays within a few per cent; the smoothers have settled.
+  EXPECT_NEAR(rms(settled, 0, period), level, 0.02 * level);
+
+  r = Run({scratch.File("sine.wav"), "-o", scratch.File("fresh.wav"), "--set", "HI=0.3", "--preroll", "0"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_LT(rms(Rendered("fresh.wav"), 0, period), 0.1 * level);
 }
 
 TEST_F(KestruneRender, MonoRenderUsesTheMonoLayoutAndMatchesTheTestHost) {

@@ -13,8 +13,31 @@ TEST(PeakText, GivesDecibelsRelativeToFullScale) {
 }
 
 TEST(SummaryLine, ReportsFramesSecondsSpeedAndPeak) {
-  EXPECT_EQ(SummaryLine(96000, 48000, 0.5, 0.5, "out.wav"),
+  RenderSummary summary;
+  summary.frames = 96000;
+  summary.sampleRate = 48000;
+  summary.wallSeconds = 0.5;
+  summary.peak = 0.5;
+  EXPECT_EQ(SummaryLine(summary, "out.wav"),
             "Rendered 96000 frames (2.00 s at 48000 Hz) in 0.50 s, 4.0x real time, peak -6.0 dBFS -> out.wav");
+}
+
+TEST(SummaryLine, StatesPrerollLatencyAndTailWhenTheyAreNotZero) {
+  RenderSummary summary;
+  summary.frames = 96000;
+  summary.sampleRate = 48000;
+  summary.wallSeconds = 0.5;
+  summary.peak = 0.5;
+  summary.prerollFrames = 144000;
+  summary.tailFrames = 24000;
+  EXPECT_EQ(SummaryLine(summary, "out.wav"),
+            "Rendered 96000 frames (2.00 s at 48000 Hz; pre-roll 3.00 s, tail 0.50 s) in 0.50 s, 4.0x real time, "
+            "peak -6.0 dBFS -> out.wav");
+  summary.prerollFrames = 0;
+  summary.latencyFrames = 64;
+  EXPECT_EQ(SummaryLine(summary, "out.wav"),
+            "Rendered 96000 frames (2.00 s at 48000 Hz; latency 64 frames removed, tail 0.50 s) in 0.50 s, "
+            "4.0x real time, peak -6.0 dBFS -> out.wav");
 }
 
 TEST(ProgressReporter, BarShowsTheShareDone) {

@@ -97,8 +97,11 @@ TEST_F(RenderTool, OutputExtensionChoosesTheContainerAndIntegerFormatsClip) {
 }
 
 TEST_F(RenderTool, HostsTheUsualSequenceAndAnOfflineTransport) {
+  // A pre-roll of 10 ms is 441 frames: it runs with the transport stopped, then the input plays from 0.
   const std::string in = Input(2, 1000);
-  const ToolResult r = Run({in, "-o", scratch.File("out.wav"), "--plugin", FAKE_EFFECT_PATH, "--block", "300"}, {LogEnv()});
+  const ToolResult r = Run({in, "-o", scratch.File("out.wav"), "--plugin", FAKE_EFFECT_PATH, "--block", "300",
+                            "--preroll", "0.01"},
+                           {LogEnv()});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::vector<std::string> expected = {
       "open version=2400 level=4",
@@ -107,10 +110,12 @@ TEST_F(RenderTool, HostsTheUsualSequenceAndAnOfflineTransport) {
       "arrangement 2 2",
       "mains 1",
       "start",
-      "process 300 at 0 ppq 0.0000",
-      "process 300 at 300 ppq 0.0136",
-      "process 300 at 600 ppq 0.0272",
-      "process 100 at 900 ppq 0.0408",
+      "process 300 at 0 ppq 0.0000 stopped",
+      "process 141 at 0 ppq 0.0000 stopped",
+      "process 300 at 0 ppq 0.0000 playing",
+      "process 300 at 300 ppq 0.0136 playing",
+      "process 300 at 600 ppq 0.0272 playing",
+      "process 100 at 900 ppq 0.0408 playing",
       "stop",
       "mains 0",
       "close",

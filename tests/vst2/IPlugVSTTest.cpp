@@ -2,7 +2,7 @@
 // host's recording callback on the other side. A small plug-in with one parameter of each kind
 // and a fake editor stands in for an effect.
 
-#include "graphics/IGraphics.h"
+#include "platform/headless/IGraphicsHeadless.h"
 #include "tests/vst2/TestHost.h"
 #include "vst2/IPlugVST.h"
 
@@ -49,15 +49,20 @@ struct PlugFromEditor
   bool normalized;
 };
 
-class FakeEditor : public IGraphics
+class FakeEditor : public IGraphicsHeadless
 {
 public:
-  FakeEditor(IPlugBase* pPlug, bool opens) : IGraphics(pPlug, 300, 200), mOpens(opens) {}
+  FakeEditor(IPlugBase* pPlug, bool opens) : IGraphicsHeadless(pPlug, 300, 200), mOpens(opens) {}
   void SetParameterFromPlug(int idx, double value, bool normalized) override
   {
     mFromPlug.push_back({idx, value, normalized});
+    IGraphicsHeadless::SetParameterFromPlug(idx, value, normalized);
   }
-  void PrepDraw() override { ++mPrepared; }
+  void PrepDraw() override
+  {
+    ++mPrepared;
+    IGraphicsHeadless::PrepDraw();
+  }
   void* OpenWindow(void* pParent) override
   {
     mParent = pParent;

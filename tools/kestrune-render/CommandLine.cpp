@@ -1,6 +1,9 @@
 #include "tools/kestrune-render/CommandLine.h"
 
+#include <cctype>
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace kestrune::render {
@@ -14,6 +17,24 @@ bool ParseInt(const std::string& text, int minimum, int maximum, int& out) {
   if (errno != 0 || *end != '\0' || value < minimum || value > maximum) return false;
   out = static_cast<int>(value);
   return true;
+}
+
+// A plain non-negative decimal number of seconds up to maximum ("1.5", "2", "1e-3"; no sign, no
+// "inf" or "nan").
+bool ParseSeconds(const std::string& text, double maximum, double& out) {
+  if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text[0])) || text[0] == '.')) return false;
+  errno = 0;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (errno != 0 || *end != '\0' || !std::isfinite(value) || value > maximum) return false;
+  out = value;
+  return true;
+}
+
+std::string SecondsText(double seconds) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%g", seconds);
+  return buffer;
 }
 
 // Splits "--name=value" into its two halves; plain "--name" leaves value empty.
@@ -75,6 +96,29 @@ bool ParseCommandLine(int argc, const char* const* argv, RenderOptions& options,
     } else if (name == "--double") {
       if (!rejectInline()) return false;
       options.doublePrecision = true;
+    } else if (name == "--no-latency-compensation") {
+      if (!rejectInline()) return false;
+      options.compensateLatency = false;
+    } else if (name == "--preroll") {
+      std::string text;
+      if (!takeValue(text)) return false;
+      if (!ParseSeconds(text, kMaxPrerollSeconds, options.prerollSeconds)) {
+        error = "--preroll needs a number of seconds from 0 to " + SecondsText(kMaxPrerollSeconds) + ", got \"" +
+                text + "\"";
+        return false;
+      }
+    } else if (name == "--tail") {
+      std::string text;
+      if (!takeValue(text)) return false;
+      if (text == "auto") {
+        options.tailMode = TailMode::kUntilSilent;
+      } else if (ParseSeconds(text, kMaxTailSeconds, options.tailSeconds)) {
+        options.tailMode = TailMode::kSeconds;
+      } else {
+        error = "--tail needs a number of seconds from 0 to " + SecondsText(kMaxTailSeconds) +
+                " or \"auto\", got \"" + text + "\"";
+        return false;
+      }
     } else if (name == "-o" || name == "--output") {
       if (!takeValue(options.outputPath)) return false;
       if (options.outputPath.empty()) {
@@ -139,7 +183,8 @@ std::string UsageText(const std::string& programName) {
   return "Usage: " + programName +
          " [INPUT] [-o OUTPUT] [--plugin PATH] [--set NAME=VALUE ...]\n"
          "       [--program FILE.fxp | --bank FILE.fxb] [--save-program FILE.fxp]\n"
-         "       [--block N] [--rate HZ] [--double] [--list]\n"
+         "       [--block N] [--rate HZ] [--double] [--preroll SECONDS]\n"
+         "       [--tail SECONDS|auto] [--no-latency-compensation] [--list]\n"
          "\n"
          "Renders an audio file offline through a VST 2 plug-in (Kestrune by default).\n"
          "\n"
@@ -161,8 +206,18 @@ std::string UsageText(const std::string& programName) {
          "  --rate HZ          sample rate of the demo (default 48000). There is no resampling: with\n"
          "                     an INPUT it must equal the file's rate, which the output keeps.\n"
          "  --double           process in double precision (plug-ins that offer it).\n"
-         "  --list             print the plug-in's identity and parameters (after --program, --bank\n"
-         "                     and --set are applied) and render nothing.\n"
+         "  --preroll SECONDS  run the plug-in on silence for this long before the input and discard\n"
+         "                     what it gives, so smoothed settings have settled as in a DAW\n"
+         "                     (default 3, at most 60; 0 renders the raw stream from the first call).\n"
+         "  --tail SECONDS     render this much silence after the input, so reverb and delay tails are\n"
+         "                     kept (at most 600). \"auto\" renders until the output has stayed below\n"
+         "                     -120 dBFS for a second (at most 30 s). Default: the tail the plug-in\n"
+         "                     reports (at most 30 s), else none.\n"
+         "  --no-latency-compensation\n"
+         "                     keep the plug-in's reported latency in the output. By default the\n"
+         "                     output is shifted back by it, so it lines up with the input.\n"
+         "  --list             print the plug-in's identity, latency, tail and parameters (after\n"
+         "                     --program, --bank and --set are applied) and render nothing.\n"
          "  -h, --help         show this text.\n"
          "\n"
          "Mono files run through the plug-in's mono configuration; a plug-in without one receives\n"

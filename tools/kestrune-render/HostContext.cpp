@@ -25,12 +25,19 @@ intptr_t HostContext::Callback(AEffect* effect, int32_t opcode, int32_t index, i
 }
 
 void HostContext::Advance(int64_t frames) {
-  position_ += frames;
+  if (playing_) position_ += frames;
   transportChanged_ = false;
 }
 
 void HostContext::Rewind() {
   position_ = 0;
+  playing_ = true;
+  transportChanged_ = true;
+}
+
+void HostContext::StopTransport() {
+  position_ = 0;
+  playing_ = false;
   transportChanged_ = true;
 }
 
@@ -46,8 +53,8 @@ const VstTimeInfo* HostContext::FillTimeInfo() {
   t.barStartPos = std::floor(t.ppqPos / 4.0) * 4.0;
   t.timeSigNumerator = 4;
   t.timeSigDenominator = 4;
-  t.flags = kVstTransportPlaying | kVstNanosValid | kVstPpqPosValid | kVstTempoValid | kVstBarsValid |
-            kVstTimeSigValid | (transportChanged_ ? kVstTransportChanged : 0);
+  t.flags = kVstNanosValid | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid |
+            (playing_ ? kVstTransportPlaying : 0) | (transportChanged_ ? kVstTransportChanged : 0);
   return &timeInfo_;
 }
 
@@ -71,9 +78,14 @@ intptr_t HostContext::Answer(int32_t opcode, int32_t, intptr_t, void* ptr, float
       return CopyString(ptr, kProduct, kVstMaxProductStrLen);
     case audioMasterGetVendorVersion:
       return kVendorVersion;
-    case audioMasterCanDo:
+    case audioMasterCanDo: {
       if (ptr == nullptr) return 0;
-      return std::strcmp(static_cast<const char*>(ptr), "sendVstTimeInfo") == 0 ? 1 : 0;
+      const char* capability = static_cast<const char*>(ptr);
+      return std::strcmp(capability, "sendVstTimeInfo") == 0 || std::strcmp(capability, "acceptIOChanges") == 0 ? 1 : 0;
+    }
+    case audioMasterIOChanged:
+      ioChanged_ = true;
+      return 1;
     case audioMasterGetLanguage:
       return 1;  // English
     case audioMasterGetDirectory:

@@ -75,6 +75,7 @@ intptr_t PluginInstance::Dispatch(int32_t opcode, int32_t index, intptr_t value,
 }
 
 void PluginInstance::Open(double sampleRate, int blockSize) {
+  sampleRate_ = sampleRate;
   host_->SetSampleRate(sampleRate);
   host_->SetBlockSize(blockSize);
   Dispatch(effOpen);

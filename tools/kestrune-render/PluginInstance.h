@@ -45,14 +45,23 @@ class PluginInstance {
 
   // effOpen, then the sample rate and block size; the effect stays suspended.
   void Open(double sampleRate, int blockSize);
+  // The sample rate given to Open() (0 before).
+  double SampleRate() const { return sampleRate_; }
   // Tells the effect the channel counts it will be given (effSetSpeakerArrangement, mono or stereo
   // layouts); returns the effect's answer (non-zero when it accepted).
   bool SetChannelLayout(int inputs, int outputs);
   // Announces the sample type (effSetProcessPrecision) for effects that can process doubles.
   void SetDoublePrecision(bool useDouble);
-  // effMainsChanged(1) and effStartProcess; Suspend() undoes both. Each is idempotent.
+  // effMainsChanged(1) and effStartProcess, with the transport rewound; Suspend() undoes both
+  // (effStopProcess, effMainsChanged(0)). Each is idempotent.
   void Resume();
   void Suspend();
+
+  // Frames of latency the record reports now (initialDelay); a negative report reads as 0.
+  int64_t Latency() const { return effect_->initialDelay > 0 ? effect_->initialDelay : 0; }
+  // The effect's answer to effGetTailSize: frames of tail, with 1 meaning "no tail" and 0 (or less)
+  // "not reported".
+  int64_t TailSize() { return static_cast<int64_t>(Dispatch(effGetTailSize)); }
 
   int NumParameters() const { return effect_->numParams; }
   int NumPrograms() const { return effect_->numPrograms; }
@@ -80,6 +89,7 @@ class PluginInstance {
   std::unique_ptr<HostContext> host_;
   AEffect* effect_ = nullptr;
   std::string path_;
+  double sampleRate_ = 0.0;
   bool running_ = false;
 };
 

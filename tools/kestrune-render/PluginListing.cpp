@@ -9,6 +9,19 @@
 namespace kestrune::render {
 namespace {
 
+std::string Duration(int64_t frames, double sampleRate, double unitSeconds, const char* unit) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%lld frames (%.2f %s at %.0f Hz)", static_cast<long long>(frames),
+                static_cast<double>(frames) / sampleRate / unitSeconds, unit, sampleRate);
+  return text;
+}
+
+std::string TailText(int64_t tailSize, double sampleRate) {
+  if (tailSize <= 0) return "not reported";
+  if (tailSize == 1) return "none";
+  return Duration(tailSize, sampleRate, 1.0, "s");
+}
+
 std::string Padded(const std::string& text, size_t width) {
   return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
 }
@@ -27,6 +40,9 @@ std::string DescribePlugin(PluginInstance& plugin) {
   out += "Unique ID:  '" + FourCharText(id.uniqueId) + "'\n";
   out += "Inputs:     " + std::to_string(effect->numInputs) + "\n";
   out += "Outputs:    " + std::to_string(effect->numOutputs) + "\n";
+  const int64_t latency = plugin.Latency();
+  out += "Latency:    " + (latency == 0 ? std::string("0 frames") : Duration(latency, plugin.SampleRate(), 1e-3, "ms")) + "\n";
+  out += "Tail:       " + TailText(plugin.TailSize(), plugin.SampleRate()) + "\n";
   const int current = static_cast<int>(plugin.Dispatch(effGetProgram));
   out += "Programs:   " + std::to_string(effect->numPrograms) + " (current " + std::to_string(current) + ": \"" +
          plugin.ProgramName() + "\")\n";

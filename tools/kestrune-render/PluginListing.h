@@ -7,8 +7,10 @@
 
 namespace kestrune::render {
 
-// Name, maker, product, version, unique ID, inputs, outputs, programs (with the current one) and every
-// parameter with its index, name, display text, label and normalised value, one per line.
+// Name, maker, product, version, unique ID, inputs, outputs, latency and tail (as the effect reports
+// them now: resume it first, as hosts do, for the latency it runs with), programs (with the current
+// one) and every parameter with its index, name, display text, label and normalised value, one per
+// line.
 std::string DescribePlugin(PluginInstance& plugin);
 
 }  // namespace kestrune::render

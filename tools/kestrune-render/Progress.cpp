@@ -55,12 +55,19 @@ std::string PeakText(double peak) {
   return Format("%.1f dBFS", 20.0 * std::log10(peak));
 }
 
-std::string SummaryLine(int64_t frames, int sampleRate, double wallSeconds, double peak, const std::string& outputPath) {
-  const double audioSeconds = static_cast<double>(frames) / sampleRate;
-  std::string factor = wallSeconds > 0.0 ? Format("%.1fx real time", audioSeconds / wallSeconds) : "instant";
-  return "Rendered " + std::to_string(frames) + " frames (" + Format("%.2f s", audioSeconds) + " at " +
-         std::to_string(sampleRate) + " Hz) in " + Format("%.2f s", wallSeconds) + ", " + factor + ", peak " +
-         PeakText(peak) + " -> " + outputPath;
+std::string SummaryLine(const RenderSummary& summary, const std::string& outputPath) {
+  const double rate = summary.sampleRate;
+  const double audioSeconds = static_cast<double>(summary.frames) / rate;
+  std::string adjustments;
+  auto add = [&adjustments](const std::string& text) { adjustments += (adjustments.empty() ? "; " : ", ") + text; };
+  if (summary.prerollFrames > 0) add(Format("pre-roll %.2f s", static_cast<double>(summary.prerollFrames) / rate));
+  if (summary.latencyFrames > 0) add("latency " + std::to_string(summary.latencyFrames) + " frames removed");
+  if (summary.tailFrames > 0) add(Format("tail %.2f s", static_cast<double>(summary.tailFrames) / rate));
+  const std::string factor =
+      summary.wallSeconds > 0.0 ? Format("%.1fx real time", audioSeconds / summary.wallSeconds) : "instant";
+  return "Rendered " + std::to_string(summary.frames) + " frames (" + Format("%.2f s", audioSeconds) + " at " +
+         std::to_string(summary.sampleRate) + " Hz" + adjustments + ") in " + Format("%.2f s", summary.wallSeconds) +
+         ", " + factor + ", peak " + PeakText(summary.peak) + " -> " + outputPath;
 }
 
 }  // namespace kestrune::render

@@ -35,7 +35,19 @@ class ProgressReporter {
 // Peak of a render in dBFS (20·log10 of the largest absolute sample); "-inf" for silence.
 std::string PeakText(double peak);
 
-// The one-line summary: frames, audio seconds, wall time, real-time factor and output peak.
-std::string SummaryLine(int64_t frames, int sampleRate, double wallSeconds, double peak, const std::string& outputPath);
+// What a finished render reports on its summary line.
+struct RenderSummary {
+  int64_t frames = 0;         // frames written
+  int sampleRate = 0;
+  int64_t prerollFrames = 0;  // silence run through the effect before the input and discarded
+  int64_t latencyFrames = 0;  // leading output frames dropped to undo the effect's latency
+  int64_t tailFrames = 0;     // frames written after the input's last one
+  double wallSeconds = 0.0;
+  double peak = 0.0;          // largest absolute sample written
+};
+
+// The one-line summary: frames, audio seconds, the pre-roll, latency and tail when they are not 0,
+// wall time, real-time factor (audio written per wall second) and output peak.
+std::string SummaryLine(const RenderSummary& summary, const std::string& outputPath);
 
 }  // namespace kestrune::render

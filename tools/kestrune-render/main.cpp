@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -37,6 +38,17 @@ bool ApplySettings(PluginInstance& plugin, const RenderOptions& options, std::st
     if (!ApplyAssignment(plugin, assignment, error)) return false;
   }
   return options.saveProgramPath.empty() || SaveProgramFile(plugin, options.saveProgramPath, error);
+}
+
+RenderSettings SettingsFor(const RenderOptions& options, int sampleRate) {
+  RenderSettings settings;
+  settings.blockSize = options.blockSize;
+  settings.useDouble = options.doublePrecision;
+  settings.prerollFrames = std::llround(options.prerollSeconds * sampleRate);
+  settings.compensateLatency = options.compensateLatency;
+  settings.tailMode = options.tailMode;
+  settings.tailFrames = std::llround(options.tailSeconds * sampleRate);
+  return settings;
 }
 
 int Run(const RenderOptions& options) {
@@ -77,6 +89,7 @@ int Run(const RenderOptions& options) {
   if (source && !PlanChannels(*plugin, source->Channels(), plan, error)) return Fail(error);
   if (!ApplySettings(*plugin, options, error)) return Fail(error);
   if (options.listOnly) {
+    plugin->Resume();  // effects may settle their latency only now
     std::fputs(DescribePlugin(*plugin).c_str(), stdout);
     return 0;
   }
@@ -88,22 +101,24 @@ int Run(const RenderOptions& options) {
   if (!sink) return Fail(error);
 
   plugin->SetDoublePrecision(options.doublePrecision);
-  plugin->Resume();
   ProgressReporter progress(stderr, isatty(STDERR_FILENO) != 0, source->Frames(), sampleRate);
   RenderResult result;
-  const bool rendered = Render(*plugin, plan, *source, *sink, options.blockSize, options.doublePrecision, progress,
-                               result, error);
-  plugin->Suspend();
-  if (!rendered || !sink->Commit(error)) return Fail(error);
+  if (!Render(*plugin, plan, *source, *sink, SettingsFor(options, sampleRate), progress, result, error) ||
+      !sink->Commit(error)) {
+    return Fail(error);
+  }
+  for (const std::string& warning : result.warnings) {
+    std::fprintf(stderr, "kestrune-render: warning: %s\n", warning.c_str());
+  }
   if (result.nonFiniteSamples > 0) {
     std::fprintf(stderr, "kestrune-render: warning: the plug-in produced %lld NaN or infinite samples, written as 0\n",
                  static_cast<long long>(result.nonFiniteSamples));
   }
-  if (result.peak > 1.0 && FormatClipsAtFullScale(format)) {
+  if (result.summary.peak > 1.0 && FormatClipsAtFullScale(format)) {
     std::fprintf(stderr, "kestrune-render: warning: the output peaks at %s and was clipped at full scale in \"%s\"\n",
-                 PeakText(result.peak).c_str(), outputPath.c_str());
+                 PeakText(result.summary.peak).c_str(), outputPath.c_str());
   }
-  std::printf("%s\n", SummaryLine(result.frames, sampleRate, result.wallSeconds, result.peak, outputPath).c_str());
+  std::printf("%s\n", SummaryLine(result.summary, outputPath).c_str());
   return 0;
 }
 

@@ -1,4 +1,4 @@
-#include "tools/kestrune-render/Renderer.h"
+#include "tools/kestrune-render/ChannelPlan.h"
 
 #include <gtest/gtest.h>
 
