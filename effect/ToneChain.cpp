@@ -26,9 +26,11 @@ ToneChain::ToneChain(KestLanes::Path path) : lanes_(path) {
 }
 
 void ToneChain::SetTarget(Knob knob, double value) {
-  if (!std::isfinite(value) || value == targets_[knob]) return;
+  if (!std::isfinite(value)) return;
   targets_[knob] = value;
-  targetsChanged_ = true;
+  // Targets that come back to where the movement heads, as a restore that fails half-way leaves
+  // them, change nothing: restarting the movement from where it stands would round differently.
+  targetsChanged_ = !std::equal(targets_, targets_ + kKnobs, startedFor_);
 }
 
 void ToneChain::SetOutTarget(double out) { SetTarget(kOut, out); }
@@ -56,9 +58,10 @@ void ToneChain::SetRate(double fs) {
 // moving again, however little, would be heard.
 void ToneChain::StartMoving() {
   targetsChanged_ = false;
+  std::copy(targets_, targets_ + kKnobs, startedFor_);
   framesToRest_ = 0;
   for (int k = 0; k < kKnobs; ++k) {
-    const double arrival = ArrivalDistance(targets_[k]);
+    const double arrival = ArrivalDistance(Knob(k), targets_[k]);
     bool arrived = true;
     for (int i = 0; i < kFilters; ++i) {
       arrived = arrived && std::fabs(positions_[i][k] - targets_[k]) <= arrival;
@@ -82,10 +85,11 @@ void ToneChain::StartMoving() {
 
 // Distance from target below which a double-precision smoother's step, gain times distance,
 // rounds away to nothing.
-double ToneChain::ArrivalDistance(double target) const {
+double ToneChain::ArrivalDistance(Knob knob, double target) const {
   const double magnitude = std::fabs(target);
   const double unitInLastPlace = std::nextafter(magnitude, INFINITY) - magnitude;
-  return std::max(kRestFloor, 0.5 * unitInLastPlace / smootherGain_);
+  const double floor = knob == kOut && target == 0.0 ? kSilenceFloor : kRestFloor;
+  return std::max(floor, 0.5 * unitInLastPlace / smootherGain_);
 }
 
 template <class Kind>
@@ -118,6 +122,11 @@ void ToneChain::SetMoving(const KestScaledPrototype<Kind>& prototype, Filter lef
 
 void ToneChain::ComeToRest() {
   resting_ = true;
+  // A level that heads for 0 stops there, kSilenceFloor short of it, so that the output falls
+  // silent; the step's transient is as far down as the signal.
+  if (targets_[kOut] == 0.0) {
+    for (auto& position : positions_) position[kOut] = 0.0;
+  }
   SetResting(first_, kFirstLeft);
   SetResting(first_, kFirstRight);
   SetResting(second_, kSecondLeft);

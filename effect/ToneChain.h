@@ -28,6 +28,9 @@ class ToneChain {
 public:
   // Distance from a target of 0 at which a smoothed knob value counts as arrived.
   static constexpr double kRestFloor = 1e-13;
+  // The same for the OUT value heading for 0, where it then stops at 0 itself. Dropping the level
+  // to 0 in one step sets off a transient some 1e7 times the distance, hence the smaller floor.
+  static constexpr double kSilenceFloor = 1e-30;
 
   // Smoothers at 0, filters zeroed, held output 0, targets 0; frame loops built for path, which
   // must be supported (KestLanes::Supports).
@@ -61,7 +64,7 @@ private:
   void StartMoving();
   void ComeToRest();
   void TrackPositions(double e);
-  double ArrivalDistance(double target) const;
+  double ArrivalDistance(Knob knob, double target) const;
   template <class Kind>
   void SetMoving(const KestScaledPrototype<Kind>& prototype, Filter left);
   template <class Kind>
@@ -69,6 +72,8 @@ private:
 
   // Smoother inputs: HI, 1 - LO and OUT, in the order the filters take them.
   double targets_[kKnobs] = {};
+  // The targets the movement under way was started for (none yet), and whether targets_ differs.
+  double startedFor_[kKnobs] = {NAN, NAN, NAN};
   bool targetsChanged_ = true;
 
   // Sample rate of the tables and the pole (not a number: none yet).
