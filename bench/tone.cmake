@@ -1,8 +1,8 @@
-# Tone processor: the four filter objects of a stereo frame, the whole per-frame chain and, once
-# the module is built, the effect loaded from it and driven through its effect record, each
-# beside the straightforward transcription kept in tone_reference.cpp.
+# Tone processor: the tone chain on each instruction path and, once the module is built, the effect
+# loaded from it and driven through its effect record, each beside the plain transcription the
+# tests also use.
 kestrune_add_bench(bench_tone
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tone_bench.cpp ${CMAKE_CURRENT_LIST_DIR}/tone_reference.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tone_bench.cpp
   LIBS kestrune_dsp
 )
 if(TARGET Kestrune)

@@ -1,30 +1,30 @@
-// Timings of the tone filters and the tone chain against their straightforward transcriptions,
-// at 48 kHz. After the runs a summary prints the ratios of each pair measured in this run, from
-// median CPU times so that other load on the machine skews them as little as possible.
+// The tone chain against the plain transcription (tests/effect/ToneTranscription.h) at 48 kHz in
+// 512-frame blocks, on each instruction path this processor supports; with the module built, also
+// the effect itself through processReplacing (tone_effect_bench.cpp). The summary prints every
+// ratio beside its target.
 
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <cstdio>
 #include <initializer_list>
-#include <map>
 #include <memory>
 #include <random>
-#include <string>
 #include <vector>
 
-#include "bench/tone_reference.h"
+#include "bench/median_ratios.h"
 #include "bench/tone_timing.h"
-#include "effect/KestB.h"
-#include "effect/KestF.h"
 #include "effect/ToneChain.h"
+#include "tests/effect/ToneTranscription.h"
 
 namespace {
 
 constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
+// Blocks between knob changes while settling: about 2 s, during which the smoothers move on
+// every frame.
+constexpr int kSettlingBlocks = static_cast<int>(2 * kRate / kBlock);
 
-void SetFrameCounters(benchmark::State& state, double frames) {
+void SetFrameCounters(benchmark::State& state) {
+  const double frames = double(state.iterations()) * kBlock;
   state.counters["time/frame"] =
       benchmark::Counter(frames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   state.counters["x realtime"] = benchmark::Counter(frames / kRate, benchmark::Counter::kIsRate);
@@ -38,105 +38,111 @@ std::vector<double> Noise(int n, double level, unsigned seed) {
   return v;
 }
 
-// Four filter objects of one stereo frame, Calc then Process on every frame, with knob values
-// that change on every frame.
-template <class First, class Second>
-void Filters(benchmark::State& state) {
-  First firstL, firstR;
-  Second secondL, secondR;
-  const std::vector<double> in = Noise(kBlock, 0.5, 1);
-  double h = 0.2, l = 0.7, o = 0.4;
-  double sink = 0.0;
-  for (auto _ : state) {
-    for (int n = 0; n < kBlock; ++n) {
-      h += 1e-6;
-      l -= 1e-6;
-      o += 2e-6;
-      firstL.Calc(kRate, h, l, o);
-      firstR.Calc(kRate, h + 1e-7, l, o);
-      secondL.Calc(kRate, h, l + 1e-7, o);
-      secondR.Calc(kRate, h, l, o + 1e-7);
-      sink += secondL.Process(in[n]) + secondR.Process(-in[n]) + firstL.Process(in[n]) +
-              firstR.Process(-in[n]);
-    }
-    if (h > 0.9) h = 0.2, l = 0.7, o = 0.4;
+// Each chain kind made the same way: the fast chain on a path, or the transcription.
+struct FastChain {
+  static std::unique_ptr<ToneChain> Make(KestLanes::Path path) {
+    return std::make_unique<ToneChain>(path);
   }
-  benchmark::DoNotOptimize(sink);
-  SetFrameCounters(state, double(state.iterations()) * kBlock);
-}
+};
+struct Transcription {
+  static std::unique_ptr<TranscribedToneChain<double>> Make(KestLanes::Path) {
+    return std::make_unique<TranscribedToneChain<double>>();
+  }
+};
 
-void FiltersFast(benchmark::State& state) { Filters<KestF, KestB>(state); }
-void FiltersReference(benchmark::State& state) {
-  Filters<ReferenceKest<KestF>, ReferenceKest<KestB>>(state);
+bool Runnable(benchmark::State& state, KestLanes::Path path) {
+  if (KestLanes::Supports(path)) return true;
+  state.SkipWithError("this processor cannot run the path");
+  return false;
 }
 
 template <class Chain>
-void RunBlocks(Chain& chain, const std::vector<double>& l, const std::vector<double>& r,
-               std::vector<double>& outL, std::vector<double>& outR, int blocks) {
-  for (int b = 0; b < blocks; ++b) {
-    chain.Process(l.data(), r.data(), outL.data(), outR.data(), kBlock, kRate, 0, 0);
-  }
+void SetKnobs(Chain& chain, double out, double hi, double lo) {
+  chain.SetOutTarget(out);
+  chain.SetHiTarget(hi);
+  chain.SetLoTarget(lo);
 }
 
-// Targets changing between every pair of 512-frame blocks, so the smoothers never rest.
-template <class Chain>
-void ChainMoving(benchmark::State& state) {
-  Chain chain;
+// New targets before every block, so the smoothers never settle; the circuit flips every block.
+template <class Kind>
+void Moving(benchmark::State& state, KestLanes::Path path) {
+  if (!Runnable(state, path)) return;
+  auto chain = Kind::Make(path);
   const std::vector<double> l = Noise(kBlock, 0.5, 2), r = Noise(kBlock, 0.5, 3);
   std::vector<double> outL(kBlock), outR(kBlock);
   std::mt19937 rng(4);
   std::uniform_real_distribution<double> knob(0.0, 1.0);
   int circuit = 0;
   for (auto _ : state) {
-    chain.SetOutTarget(knob(rng));
-    chain.SetHiTarget(knob(rng));
-    chain.SetLoTarget(knob(rng));
-    chain.Process(l.data(), r.data(), outL.data(), outR.data(), kBlock, kRate, circuit, 0);
+    SetKnobs(*chain, knob(rng), knob(rng), knob(rng));
+    chain->Process(l.data(), r.data(), outL.data(), outR.data(), kBlock, kRate, circuit, 0);
     circuit ^= 1;
     benchmark::DoNotOptimize(outL.data());
   }
-  SetFrameCounters(state, double(state.iterations()) * kBlock);
+  SetFrameCounters(state);
 }
 
-// Fixed targets held for 30 s beforehand, long enough for the smoothed values to stop changing.
-template <class Chain>
-void ChainAtRest(benchmark::State& state, double level) {
-  Chain chain;
-  chain.SetOutTarget(0.8);
-  chain.SetHiTarget(0.6);
-  chain.SetLoTarget(0.3);
-  const std::vector<double> l = Noise(kBlock, level, 5), r = Noise(kBlock, level, 6);
+// New targets every 2 s: the first seconds after a change, while the smoothers still move.
+template <class Kind>
+void Settling(benchmark::State& state, KestLanes::Path path) {
+  if (!Runnable(state, path)) return;
+  auto chain = Kind::Make(path);
+  const std::vector<double> l = Noise(kBlock, 0.5, 2), r = Noise(kBlock, 0.5, 3);
   std::vector<double> outL(kBlock), outR(kBlock);
-  RunBlocks(chain, l, r, outL, outR, int(30 * kRate / kBlock));
+  int block = 0;
   for (auto _ : state) {
-    chain.Process(l.data(), r.data(), outL.data(), outR.data(), kBlock, kRate, 0, 0);
+    if (block++ % kSettlingBlocks == 0) {
+      const bool odd = (block / kSettlingBlocks) % 2;
+      SetKnobs(*chain, odd ? 0.8 : 0.3, odd ? 0.2 : 0.7, odd ? 0.6 : 0.4);
+    }
+    chain->Process(l.data(), r.data(), outL.data(), outR.data(), kBlock, kRate, 0, 0);
     benchmark::DoNotOptimize(outL.data());
   }
-  SetFrameCounters(state, double(state.iterations()) * kBlock);
+  SetFrameCounters(state);
+}
+
+template <class Chain>
+void RunFor(Chain& chain, const std::vector<double>& l, const std::vector<double>& r,
+            double seconds) {
+  std::vector<double> outL(kBlock), outR(kBlock);
+  for (int b = 0; b < int(seconds * kRate / kBlock); ++b) {
+    chain.Process(l.data(), r.data(), outL.data(), outR.data(), kBlock, kRate, 0, 0);
+  }
+}
+
+// Fixed targets held for 30 s beforehand: the smoothed values have come to rest.
+template <class Kind>
+void AtRest(benchmark::State& state, KestLanes::Path path) {
+  if (!Runnable(state, path)) return;
+  auto chain = Kind::Make(path);
+  SetKnobs(*chain, 0.8, 0.6, 0.3);
+  const std::vector<double> l = Noise(kBlock, 0.5, 5), r = Noise(kBlock, 0.5, 6);
+  std::vector<double> outL(kBlock), outR(kBlock);
+  RunFor(*chain, l, r, 30);
+  for (auto _ : state) {
+    chain->Process(l.data(), r.data(), outL.data(), outR.data(), kBlock, kRate, 0, 0);
+    benchmark::DoNotOptimize(outL.data());
+  }
+  SetFrameCounters(state);
 }
 
 // Silence in a chain that has had 30 s of loud noise and then 60 s of silence, when its filter
 // states have sunk far below the normal range, against loud noise in a twin chain. The two take
 // turns block by block and their thread CPU times are compared directly, which keeps the ratio
 // steady under other load; it is reported as the counter "silence/noise".
-template <class Chain>
-void ChainSilenceVsNoise(benchmark::State& state) {
-  // Separate allocations, as separate instances would have: two neighbours on the stack can
-  // share cache sets and disturb each other's timing.
-  const std::unique_ptr<Chain> noisyChain(new Chain), quietChain(new Chain);
-  Chain& noisy = *noisyChain;
-  Chain& quiet = *quietChain;
-  for (Chain* chain : {&noisy, &quiet}) {
-    chain->SetOutTarget(0.8);
-    chain->SetHiTarget(0.6);
-    chain->SetLoTarget(0.3);
-  }
+template <class Kind>
+void SilenceVsNoise(benchmark::State& state, KestLanes::Path path) {
+  if (!Runnable(state, path)) return;
+  // Separate allocations, as separate instances would have.
+  auto noisy = Kind::Make(path);
+  auto quiet = Kind::Make(path);
+  for (auto* chain : {noisy.get(), quiet.get()}) SetKnobs(*chain, 0.8, 0.6, 0.3);
   const std::vector<double> l = Noise(kBlock, 1.0, 7), r = Noise(kBlock, 1.0, 8);
   const std::vector<double> silence(kBlock, 0.0);
   std::vector<double> outL(kBlock), outR(kBlock);
-  RunBlocks(noisy, l, r, outL, outR, int(30 * kRate / kBlock));
-  RunBlocks(quiet, l, r, outL, outR, int(30 * kRate / kBlock));
-  RunBlocks(quiet, silence, silence, outL, outR, int(60 * kRate / kBlock));
+  RunFor(*noisy, l, r, 30);
+  RunFor(*quiet, l, r, 30);
+  RunFor(*quiet, silence, silence, 60);
   // Each goes first every other time, so that neither gains from the other's leftovers.
   double noiseTime = 0.0, silenceTime = 0.0;
   bool noiseFirst = true;
@@ -145,10 +151,10 @@ void ChainSilenceVsNoise(benchmark::State& state) {
       const bool noise = (turn == 0) == noiseFirst;
       const double start = ToneThreadCpuSeconds();
       if (noise) {
-        noisy.Process(l.data(), r.data(), outL.data(), outR.data(), kBlock, kRate, 0, 0);
+        noisy->Process(l.data(), r.data(), outL.data(), outR.data(), kBlock, kRate, 0, 0);
       } else {
-        quiet.Process(silence.data(), silence.data(), outL.data(), outR.data(), kBlock, kRate, 0,
-                      0);
+        quiet->Process(silence.data(), silence.data(), outL.data(), outR.data(), kBlock, kRate, 0,
+                       0);
       }
       (noise ? noiseTime : silenceTime) += ToneThreadCpuSeconds() - start;
     }
@@ -158,76 +164,55 @@ void ChainSilenceVsNoise(benchmark::State& state) {
   state.counters["silence/noise"] = silenceTime / noiseTime;
 }
 
-void ChainMovingFast(benchmark::State& s) { ChainMoving<ToneChain>(s); }
-void ChainMovingReference(benchmark::State& s) { ChainMoving<ReferenceToneChain>(s); }
-void ChainAtRestFast(benchmark::State& s) { ChainAtRest<ToneChain>(s, 0.5); }
-void ChainAtRestReference(benchmark::State& s) { ChainAtRest<ReferenceToneChain>(s, 0.5); }
-void ChainSilenceVsNoiseFast(benchmark::State& s) { ChainSilenceVsNoise<ToneChain>(s); }
-void ChainSilenceVsNoiseReference(benchmark::State& s) {
-  ChainSilenceVsNoise<ReferenceToneChain>(s);
-}
+void ChainMoving(benchmark::State& s, KestLanes::Path p) { Moving<FastChain>(s, p); }
+void ChainSettling(benchmark::State& s, KestLanes::Path p) { Settling<FastChain>(s, p); }
+void ChainAtRest(benchmark::State& s, KestLanes::Path p) { AtRest<FastChain>(s, p); }
+void ChainSilenceVsNoise(benchmark::State& s) { SilenceVsNoise<FastChain>(s, KestLanes::Fastest()); }
+// The transcription computes everything on every frame: its moving figure serves for settling.
+void TranscriptionMoving(benchmark::State& s) { Moving<Transcription>(s, KestLanes::kBaseline); }
+void TranscriptionAtRest(benchmark::State& s) { AtRest<Transcription>(s, KestLanes::kBaseline); }
 
-// Three repetitions each: the summary uses their medians, which other load disturbs least.
-#define TONE_BENCHMARK(name) BENCHMARK(name)->Repetitions(3)->ReportAggregatesOnly(true)
-TONE_BENCHMARK(FiltersFast);
-TONE_BENCHMARK(FiltersReference);
-TONE_BENCHMARK(ChainMovingFast);
-TONE_BENCHMARK(ChainMovingReference);
-TONE_BENCHMARK(ChainAtRestFast);
-TONE_BENCHMARK(ChainAtRestReference);
-TONE_BENCHMARK(ChainSilenceVsNoiseFast);
-TONE_BENCHMARK(ChainSilenceVsNoiseReference);
-
-// Keeps each benchmark's median CPU time per iteration over its repetitions for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
-        const auto ratio = run.counters.find("silence/noise");
-        if (ratio != run.counters.end()) ratios_[run.run_name.function_name] = ratio->second;
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  void PrintRatio(const char* what, const std::string& numerator, const std::string& denominator) {
-    if (!times_.count(numerator) || !times_.count(denominator)) return;
-    std::printf("%-58s %8.3f\n", what, times_[numerator] / times_[denominator]);
-  }
-
-  void PrintCounter(const char* what, const std::string& name) {
-    if (ratios_.count(name)) std::printf("%-58s %8.3f\n", what, ratios_[name]);
-  }
-
-private:
-  std::map<std::string, double> times_;
-  std::map<std::string, double> ratios_;
-};
+BENCHMARK_CAPTURE(ChainMoving, AvxFma, KestLanes::kAvxFma);
+BENCHMARK_CAPTURE(ChainMoving, Baseline, KestLanes::kBaseline);
+BENCHMARK_CAPTURE(ChainSettling, AvxFma, KestLanes::kAvxFma);
+BENCHMARK_CAPTURE(ChainSettling, Baseline, KestLanes::kBaseline);
+BENCHMARK_CAPTURE(ChainAtRest, AvxFma, KestLanes::kAvxFma);
+BENCHMARK_CAPTURE(ChainAtRest, Baseline, KestLanes::kBaseline);
+BENCHMARK(ChainSilenceVsNoise);
+BENCHMARK(TranscriptionMoving);
+BENCHMARK(TranscriptionAtRest);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  SummaryReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::printf("\nRatios of median CPU time per frame (lower is faster):\n");
-  reporter.PrintRatio("four filter objects / reference transcription", "FiltersFast",
-                      "FiltersReference");
-  reporter.PrintRatio("tone chain, knobs moving / reference (target <= 0.25)", "ChainMovingFast",
-                      "ChainMovingReference");
-  reporter.PrintRatio("tone chain, at rest / reference (target <= 0.10)", "ChainAtRestFast",
-                      "ChainAtRestReference");
-  reporter.PrintCounter("tone chain, silence after noise / noise (target <= 1)",
-                        "ChainSilenceVsNoiseFast");
-  reporter.PrintCounter("reference, silence after noise / noise", "ChainSilenceVsNoiseReference");
-  reporter.PrintRatio("effect processReplacing, knobs moving / reference (<= 0.25)", "EffectMoving",
-                      "ChainMovingReference");
-  reporter.PrintRatio("effect processReplacing, at rest / reference (<= 0.10)", "EffectAtRest",
-                      "ReferenceAtRestFromFloat");
-  reporter.PrintCounter("effect processReplacing, silence after noise / noise (<= 1)",
-                        "EffectSilenceVsNoise");
-  benchmark::Shutdown();
+  MedianRatios ratios;
+  if (MedianRatios::RunAll(argc, argv, ratios) != 0) return 1;
+  MedianRatios::PrintHeading("Median CPU time over the plain transcription's, 48 kHz");
+  ratios.PrintRatio("effect processReplacing, knobs moving every block", "EffectMoving",
+                    "EffectTranscriptionMoving", "<= 0.20");
+  ratios.PrintRatio("effect processReplacing, knobs settling", "EffectSettling",
+                    "EffectTranscriptionMoving", "<= 0.20");
+  ratios.PrintRatio("effect processReplacing, at rest", "EffectAtRest",
+                    "EffectTranscriptionAtRest", "<= 0.07");
+  ratios.PrintCounter("effect processReplacing, silence after noise / noise",
+                      "EffectSilenceVsNoise", "silence/noise", "<= 1");
+  const char* paths[][2] = {{"AvxFma", "AVX+FMA"}, {"Baseline", "baseline"}};
+  for (const auto& path : paths) {
+    const std::string p = path[0], name = path[1];
+    ratios.PrintRatio(("tone chain (" + name + "), knobs moving every block").c_str(),
+                      "ChainMoving/" + p, "TranscriptionMoving", "<= 0.20");
+    ratios.PrintRatio(("tone chain (" + name + "), knobs settling").c_str(), "ChainSettling/" + p,
+                      "TranscriptionMoving", "<= 0.20");
+    ratios.PrintRatio(("tone chain (" + name + "), at rest").c_str(), "ChainAtRest/" + p,
+                      "TranscriptionAtRest", "<= 0.07");
+  }
+  ratios.PrintCounter("tone chain, silence after noise / noise", "ChainSilenceVsNoise",
+                      "silence/noise", "<= 1");
+  MedianRatios::PrintHeading("Baseline path's median CPU time over AVX+FMA's");
+  for (const char* kase : {"Moving", "Settling", "AtRest"}) {
+    const std::string k = kase;
+    ratios.PrintRatio(("tone chain, " + k).c_str(), "Chain" + k + "/Baseline",
+                      "Chain" + k + "/AvxFma", "<= 1.5");
+  }
   return 0;
 }

@@ -1,6 +1,7 @@
 // The effect as a host drives it: the built module loaded, the effect created with its
 // VSTPluginMain, opened, set to 48 kHz and 512-frame blocks and resumed, then fed float blocks
-// through processReplacing, beside the transcribed chain on the same work.
+// through processReplacing, beside the transcribed chain on the same work, converting the same
+// float blocks to double and back.
 
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
@@ -8,8 +9,8 @@
 #include <random>
 #include <vector>
 
-#include "bench/tone_reference.h"
 #include "bench/tone_timing.h"
+#include "tests/effect/ToneTranscription.h"
 #include "vst2/VstInterface.h"
 
 namespace {
@@ -39,6 +40,8 @@ const LoadedModule& Module() {
 
 constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
+// Blocks between knob changes while settling: about 2 s.
+constexpr int kSettlingBlocks = static_cast<int>(2 * kRate / kBlock);
 
 intptr_t SilentHost(AEffect*, int32_t, int32_t, intptr_t, void*, float) { return 0; }
 
@@ -112,6 +115,25 @@ void EffectMoving(benchmark::State& state) {
   SetFrameCounters(state);
 }
 
+// New parameter values every 2 s: the first seconds after a change, while the smoothers move.
+void EffectSettling(benchmark::State& state) {
+  OpenEffect effect;
+  if (!effect.Valid()) return state.SkipWithError("the module gave no effect");
+  Block block(0.5, 2);
+  int count = 0;
+  for (auto _ : state) {
+    if (count++ % kSettlingBlocks == 0) {
+      const bool odd = (count / kSettlingBlocks) % 2;
+      effect.SetParameter(0, odd ? 0.8f : 0.3f);
+      effect.SetParameter(2, odd ? 0.4f : 0.8f);
+      effect.SetParameter(4, odd ? 0.7f : 0.6f);
+    }
+    effect.Process(block.in, block.out);
+    benchmark::DoNotOptimize(block.outL.data());
+  }
+  SetFrameCounters(state);
+}
+
 // The effect's default knobs held for 30 s beforehand, so the smoothed values stop changing.
 void EffectAtRest(benchmark::State& state) {
   OpenEffect effect;
@@ -157,34 +179,54 @@ void EffectSilenceVsNoise(benchmark::State& state) {
   state.counters["silence/noise"] = silenceTime / noiseTime;
 }
 
-// The transcribed chain with the effect's default targets, converting the same float blocks.
-void ReferenceAtRestFromFloat(benchmark::State& state) {
-  ReferenceToneChain chain;
-  chain.SetOutTarget(0.5);
-  chain.SetHiTarget(0.5);
-  chain.SetLoTarget(0.5);
-  Block block(0.5, 5);
-  for (int b = 0; b < int(30 * kRate / kBlock); ++b) {
-    chain.Process(block.dl.data(), block.dr.data(), block.dOutL.data(), block.dOutR.data(),
-                  kBlock, kRate, 0, 0);
+// The transcribed chain fed like the effect: float blocks converted to double and back.
+void RunTranscription(TranscribedToneChain<double>& chain, Block& block) {
+  for (int i = 0; i < kBlock; ++i) block.dl[i] = block.l[i], block.dr[i] = block.r[i];
+  chain.Process(block.dl.data(), block.dr.data(), block.dOutL.data(), block.dOutR.data(), kBlock,
+                kRate, 0, 0);
+  for (int i = 0; i < kBlock; ++i) {
+    block.outL[i] = float(block.dOutL[i]);
+    block.outR[i] = float(block.dOutR[i]);
   }
+}
+
+// New targets before every block. The transcription computes everything on every frame, so this
+// serves for settling knobs as well.
+void EffectTranscriptionMoving(benchmark::State& state) {
+  TranscribedToneChain<double> chain;
+  Block block(0.5, 2);
+  std::mt19937 rng(4);
+  std::uniform_real_distribution<double> knob(0.0, 1.0);
   for (auto _ : state) {
-    for (int i = 0; i < kBlock; ++i) block.dl[i] = block.l[i], block.dr[i] = block.r[i];
-    chain.Process(block.dl.data(), block.dr.data(), block.dOutL.data(), block.dOutR.data(),
-                  kBlock, kRate, 0, 0);
-    for (int i = 0; i < kBlock; ++i) {
-      block.outL[i] = float(block.dOutL[i]);
-      block.outR[i] = float(block.dOutR[i]);
-    }
+    chain.SetOutTarget(knob(rng));
+    chain.SetHiTarget(knob(rng));
+    chain.SetLoTarget(knob(rng));
+    RunTranscription(chain, block);
     benchmark::DoNotOptimize(block.outL.data());
   }
   SetFrameCounters(state);
 }
 
-#define TONE_BENCHMARK(name) BENCHMARK(name)->Repetitions(3)->ReportAggregatesOnly(true)
-TONE_BENCHMARK(EffectMoving);
-TONE_BENCHMARK(EffectAtRest);
-TONE_BENCHMARK(EffectSilenceVsNoise);
-TONE_BENCHMARK(ReferenceAtRestFromFloat);
+// The effect's default targets held for 30 s beforehand.
+void EffectTranscriptionAtRest(benchmark::State& state) {
+  TranscribedToneChain<double> chain;
+  chain.SetOutTarget(0.5);
+  chain.SetHiTarget(0.5);
+  chain.SetLoTarget(0.5);
+  Block block(0.5, 5);
+  for (int b = 0; b < int(30 * kRate / kBlock); ++b) RunTranscription(chain, block);
+  for (auto _ : state) {
+    RunTranscription(chain, block);
+    benchmark::DoNotOptimize(block.outL.data());
+  }
+  SetFrameCounters(state);
+}
+
+BENCHMARK(EffectMoving);
+BENCHMARK(EffectSettling);
+BENCHMARK(EffectAtRest);
+BENCHMARK(EffectSilenceVsNoise);
+BENCHMARK(EffectTranscriptionMoving);
+BENCHMARK(EffectTranscriptionAtRest);
 
 }  // namespace

@@ -11,6 +11,9 @@ public:
   static constexpr int kOrder = 6;
   static constexpr int kNumTerms = 8;
   static constexpr int kDenTerms = 14;
+  // Highest total degree in h, l and o of any knob term (h^2 l o in the denominator, h l o^2 in
+  // the numerator).
+  static constexpr int kTermDegree = 4;
   // Analogue prototype: kNum[j][p] and kDen[j][p] are the coefficients of s^p contributed by knob
   // term j of the numerator and the denominator.
   static constexpr double kNum[kNumTerms][kOrder + 1] = {

@@ -3,7 +3,7 @@
 KestF::KestF() : s_() {}
 
 void KestF::Calc(double fs, double h, double l, double o) {
-  KestCalc<KestF, double>(fs, h, l, o, s_.a, s_.b, 1);
+  KestCalc<KestF>(fs, h, l, o, s_.a, s_.b);
 }
 
 double KestF::Process(double in) { return KestRun<kOrder>(s_, in); }

@@ -11,6 +11,9 @@ public:
   static constexpr int kOrder = 5;
   static constexpr int kNumTerms = 4;
   static constexpr int kDenTerms = 6;
+  // Highest total degree in h, l and o of any knob term (h^2 l in the denominator, h l o in
+  // the numerator).
+  static constexpr int kTermDegree = 3;
   // Analogue prototype: kNum[j][p] and kDen[j][p] are the coefficients of s^p contributed by knob
   // term j of the numerator and the denominator.
   static constexpr double kNum[kNumTerms][kOrder + 1] = {

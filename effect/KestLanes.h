@@ -2,105 +2,106 @@
 
 #include "effect/KestB.h"
 #include "effect/KestF.h"
-#include "effect/KestSaturation.h"
-#include "effect/KestState.h"
 
-// The four tone filters of one stereo frame, run as two pairs of vector lanes: the first circuit
-// on the left and right channel in one pair, the second circuit in the other. Every lane performs
-// exactly the arithmetic of KestF or KestB (the same templates on a two-lane value type), so its
-// coefficients, histories and outputs are bit-identical to those of a filter object given the
-// same calls. Where the processor has wider vectors, the coefficients of several consecutive
-// frames are computed in one go.
+// The four tone filters of a stereo frame, run as two pairs of vector lanes: the first circuit on
+// the left and right channel in one pair, the second circuit in the other. The frame loops come
+// in one build per instruction path; the processor's features decide which may run.
+//
+// Two kinds of frame: while the knobs move, every frame evaluates each filter's scaled prototype
+// (KestScaledPrototype) as a polynomial in the smoothers' decay factor e, maps it through the
+// bilinear matrix and divides by a[0]; at rest the coefficients stay as they are, already divided
+// by a[0], and only the recursions run. The recursion applies the running sums of the numerator to
+// input differences, which keeps the zero at DC exact (KestBilinearNumeratorSums).
 class KestLanes {
 public:
-  // Filter indices, in the order the tone chain hands out smoothed knob values.
-  enum Filter { kFirstLeft, kFirstRight, kSecondLeft, kSecondRight, kFilters };
+  // Builds of the frame loops: plain x86-64 (SSE2), and one for processors with AVX and fused
+  // multiply-add.
+  enum Path { kBaseline, kAvxFma };
+  // True when this processor can run the loops of path.
+  static bool Supports(Path path);
+  // The fastest path this processor supports.
+  static Path Fastest();
 
-  // All four filters zeroed, like freshly constructed KestF and KestB objects.
-  KestLanes();
+  // All histories zero; coefficients zero (a filter run before it has coefficients yields 0).
+  // path must be supported.
+  explicit KestLanes(Path path);
 
-  // Largest number of consecutive frames whose coefficients CalcFrames computes at once: 4 or 2
-  // where the processor has the vector width for it, otherwise 1; never above kMaxFramesPerCalc.
-  static constexpr int kMaxFramesPerCalc = 4;
-  static int FramesPerCalc();
+  // Moving coefficients of channel lane (0 left, 1 right) of the circuit of kind Kind (KestF:
+  // first, KestB: second): den[p][m] and num[p][m] are the coefficients of e^m of its scaled
+  // prototype's d(p) and n(p) (KestScaledPrototype::Expand; num[0] is not read).
+  template <class Kind>
+  void SetMoving(int lane, const long double (*den)[Kind::kTermDegree + 1],
+                 const long double (*num)[Kind::kTermDegree + 1]);
+  // Resting coefficients of that channel: the digital denominator a[0 .. order] and the running
+  // sums s[0 .. order - 1] of the digital numerator (KestBilinearNumeratorSums), both divided by
+  // a[0] here.
+  template <class Kind>
+  void SetResting(int lane, const long double* a, const long double* s);
 
-  // Recomputes the coefficients of every filter i from (h[i], l[i], o[i]) at sample rate fs, as
-  // that filter's Calc would.
-  inline void Calc(double fs, const double* h, const double* l, const double* o);
+  // One call's frames: inputs, outputs (which may alias the inputs), the heard circuit (0 first,
+  // 1 second, anything else keeps the held output), bypass (1 copies the input, anything else
+  // plays the held output) and the held output pair itself, updated as frames are heard.
+  struct Block {
+    const double* inL;
+    const double* inR;
+    double* outL;
+    double* outR;
+    int frames;
+    int circuit;
+    int bypass;
+    double* held;
+  };
 
-  // Computes the coefficients of frames consecutive frames (1 .. FramesPerCalc()) at once: in
-  // frame f, filter i from (h[4 f + i], l[4 f + i], o[4 f + i]). Frame 0's become current at
-  // once, the others one by one with NextFrame.
-  void CalcFrames(double fs, int frames, const double* h, const double* l, const double* o);
-
-  // Makes the coefficients of the next frame computed by CalcFrames current.
-  void NextFrame() { ++frame_; }
-
-  // Runs one frame: left through both left filters, right through both right filters. Writes the
-  // left and right outputs of circuit (0: first, 1: second) to out[0] and out[1]; for any other
-  // circuit nothing is written, and the outputs nobody hears are not saturated. A filter whose
-  // recursion output is not finite starts afresh and yields 0, as KestF and KestB do.
-  inline void Process(double left, double right, int circuit, double* out);
-
-  // A copy of filter i's state, with its current coefficients.
-  KestState State(int filter) const;
+  // Runs the block with the moving coefficients: frame n evaluates them at e * decay^n. Returns
+  // the e of the last frame. A filter whose recursion output is not finite starts afresh from
+  // zero histories and yields 0, like KestF and KestB.
+  double RunMoving(const Block& block, double e, double decay);
+  // Runs the block with the resting coefficients.
+  void RunResting(const Block& block);
 
 private:
   typedef double Pair __attribute__((vector_size(16)));
   typedef long long PairMask __attribute__((vector_size(16)));
-  // Rows of the coefficient store.
-  enum Row { kFirstA, kFirstB, kSecondA, kSecondB, kRows };
+  // Ring length of the histories: a power of two no shorter than any filter's order.
+  static constexpr int kRing = 8;
 
-  static void ClearLane(KestStateOf<Pair>& s, int lane);
-  template <class Wide, int kFrames>
-  void CalcWide(double fs, int frames, const double* h, const double* l, const double* o);
-  void CalcFrames2(double fs, int frames, const double* h, const double* l, const double* o);
-  void CalcFrames4(double fs, int frames, const double* h, const double* l, const double* o);
+  // One circuit on both channels: lane 0 left, lane 1 right.
+  template <class Kind>
+  struct Circuit {
+    static constexpr int kOrder = Kind::kOrder;
+    static constexpr int kDegree = Kind::kTermDegree;
+    Pair movingDen[kOrder + 1][kDegree + 1];
+    Pair movingNum[kOrder + 1][kDegree + 1];
+    Pair restingA[kOrder + 1];
+    Pair restingSums[kOrder];
+    // Input differences and recursion outputs, newest at the frame's ring slot and older ones
+    // after it; every value is written at slot and slot + kRing, so that the order's worth after
+    // any slot lie side by side.
+    Pair dx[2 * kRing];
+    Pair y[2 * kRing];
+    Pair lastInput;
 
-  // Histories of the two pairs; their own coefficient fields stay unused.
-  KestStateOf<Pair> first_;
-  KestStateOf<Pair> second_;
-  // Coefficients by row, coefficient index and frame, so that the frames of one coefficient sit
-  // side by side as one wide vector.
-  alignas(64) Pair coefficients_[kRows][7][kMaxFramesPerCalc];
-  // Frame of coefficients_ in use.
-  int frame_ = 0;
+    template <bool Moving>
+    Pair Step(Pair in, int slot, Pair e);
+    void SetMoving(int lane, const long double (*den)[kDegree + 1],
+                   const long double (*num)[kDegree + 1]);
+    void SetResting(int lane, const long double* a, const long double* s);
+    void ClearLane(int lane);
+  };
+
+  template <class Kind>
+  Circuit<Kind>& CircuitOf();
+  static Pair Saturate(Pair y, PairMask ok);
+  template <bool Moving>
+  double Frames(const Block& block, double e, double decay);
+  double MovingBaseline(const Block& block, double e, double decay);
+  double MovingAvxFma(const Block& block, double e, double decay);
+  void RestingBaseline(const Block& block);
+  void RestingAvxFma(const Block& block);
+
+  Path path_;
+  // Ring slot of the latest frame.
+  int slot_ = 0;
+  Circuit<KestF> first_;
+  Circuit<KestB> second_;
 };
-
-inline void KestLanes::Calc(double fs, const double* h, const double* l, const double* o) {
-  constexpr int kStride = kMaxFramesPerCalc;
-  KestCalc<KestF, Pair>(fs, Pair{h[kFirstLeft], h[kFirstRight]},
-                        Pair{l[kFirstLeft], l[kFirstRight]}, Pair{o[kFirstLeft], o[kFirstRight]},
-                        &coefficients_[kFirstA][0][0], &coefficients_[kFirstB][0][0], kStride);
-  KestCalc<KestB, Pair>(fs, Pair{h[kSecondLeft], h[kSecondRight]},
-                        Pair{l[kSecondLeft], l[kSecondRight]},
-                        Pair{o[kSecondLeft], o[kSecondRight]}, &coefficients_[kSecondA][0][0],
-                        &coefficients_[kSecondB][0][0], kStride);
-  frame_ = 0;
-}
-
-inline void KestLanes::Process(double left, double right, int circuit, double* out) {
-  const Pair in = {left, right};
-  constexpr int kStride = kMaxFramesPerCalc;
-  const Pair yFirst = KestRecurse<KestF::kOrder>(first_, &coefficients_[kFirstA][0][frame_],
-                                                 &coefficients_[kFirstB][0][frame_], kStride, in);
-  const Pair ySecond = KestRecurse<KestB::kOrder>(second_, &coefficients_[kSecondA][0][frame_],
-                                                  &coefficients_[kSecondB][0][frame_], kStride, in);
-  const Pair limit = {DBL_MAX, DBL_MAX};
-  const PairMask firstOk = (yFirst <= limit) & (-yFirst <= limit);
-  const PairMask secondOk = (ySecond <= limit) & (-ySecond <= limit);
-  KestShift(first_, yFirst);
-  KestShift(second_, ySecond);
-  const PairMask allOk = firstOk & secondOk;
-  if (!(allOk[0] && allOk[1])) {
-    for (int lane = 0; lane < 2; ++lane) {
-      if (!firstOk[lane]) ClearLane(first_, lane);
-      if (!secondOk[lane]) ClearLane(second_, lane);
-    }
-  }
-  if (circuit != 0 && circuit != 1) return;
-  const Pair y = circuit == 0 ? yFirst : ySecond;
-  const PairMask ok = circuit == 0 ? firstOk : secondOk;
-  out[0] = ok[0] ? KestSaturate(y[0]) : 0.0;
-  out[1] = ok[1] ? KestSaturate(y[1]) : 0.0;
-}

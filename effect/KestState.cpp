@@ -4,14 +4,28 @@
 
 template <int Order>
 double KestRun(KestState& s, double in) {
-  const double y = KestRecurse<Order>(s, s.a, s.b, 1, in);
-  if (!KestIsFinite(y)) {
+  s.x0 = in * kKestInputGain;
+  double sumB = s.b[0];
+  double acc = sumB * (s.x0 - s.x[0]);
+  for (int k = 1; k < Order; ++k) {
+    sumB += s.b[k];
+    acc += sumB * (s.x[k - 1] - s.x[k]);
+  }
+  for (int k = Order; k > 0; --k) acc -= s.a[k] * s.y[k - 1];
+  const double y = acc / s.a[0];
+  if (!(std::fabs(y) <= DBL_MAX)) {
     s.x0 = 0.0;
     s.y0 = 0.0;
     for (int k = 0; k < 6; ++k) s.x[k] = s.y[k] = 0.0;
     return 0.0;
   }
-  KestShift(s, y);
+  s.y0 = y;
+  for (int k = 5; k > 0; --k) {
+    s.x[k] = s.x[k - 1];
+    s.y[k] = s.y[k - 1];
+  }
+  s.x[0] = s.x0;
+  s.y[0] = y;
   return KestSaturate(y);
 }
 

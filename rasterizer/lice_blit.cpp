@@ -13,9 +13,15 @@ namespace
 {
 using lice_detail::toIntRange;
 
-// True when the pixels of one rectangle may share memory with those of another that lies ahead
-// of it, so that copying in the usual order would read pixels already written.
-bool overlapsAhead(LICE_DestRect d, const LICE_pixel* src, ptrdiff_t srcDown)
+// How the memory of a destination rectangle and a source rectangle of the same size meet.
+struct Overlap
+{
+  bool any;   // some bytes are shared
+  bool ahead; // shared, and the destination lies ahead: copying in the usual order would read
+              // pixels already written
+};
+
+Overlap overlapOf(LICE_DestRect d, const LICE_pixel* src, ptrdiff_t srcDown)
 {
   auto span = [](const LICE_pixel* p0, ptrdiff_t down, int w, int h, uintptr_t& lo, uintptr_t& hi) {
     const LICE_pixel* last = p0 + ptrdiff_t(h - 1) * down;
@@ -25,7 +31,8 @@ bool overlapsAhead(LICE_DestRect d, const LICE_pixel* src, ptrdiff_t srcDown)
   uintptr_t dlo, dhi, slo, shi;
   span(d.row0, d.down, d.w, d.h, dlo, dhi);
   span(src, srcDown, d.w, d.h, slo, shi);
-  return dlo < shi && slo < dhi && reinterpret_cast<uintptr_t>(d.row0) > reinterpret_cast<uintptr_t>(src);
+  const bool any = dlo < shi && slo < dhi;
+  return {any, any && reinterpret_cast<uintptr_t>(d.row0) > reinterpret_cast<uintptr_t>(src)};
 }
 
 // Calls fn(destPixel, srcPixel) for every pixel pair in increasing memory order, or decreasing
@@ -142,7 +149,8 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const 
   const LICE_DestRect dr{d.at(int(dx), int(dy)), d.down(), int(cw), int(ch)};
   const LICE_pixel* sp = s.at(int(left), int(top));
   const ptrdiff_t sdown = s.down();
-  const bool backward = overlapsAhead(dr, sp, sdown);
+  const Overlap overlap = overlapOf(dr, sp, sdown);
+  const bool backward = overlap.ahead;
 
   if ((mode & LICE_BLIT_MODE_CHANCOPY) == LICE_BLIT_MODE_CHANCOPY)
   {
@@ -165,9 +173,14 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const 
 
   if (alpha == 1.0f)
   {
-    LICE_VisitRows(dr, sp, sdown, backward, [&dr](LICE_pixel* drow, const LICE_pixel* srow) {
-      std::memmove(drow, srow, size_t(dr.w) * sizeof(LICE_pixel));
-    });
+    const size_t bytes = size_t(dr.w) * sizeof(LICE_pixel);
+    if (overlap.any)
+      LICE_VisitRows(dr, sp, sdown, backward,
+                     [bytes](LICE_pixel* drow, const LICE_pixel* srow) { std::memmove(drow, srow, bytes); });
+    else
+      LICE_VisitRows(dr, sp, sdown, false, [&dr](LICE_pixel* drow, const LICE_pixel* srow) {
+        lice_simd::copyDisjointRow(drow, srow, dr.w);
+      });
     return;
   }
 

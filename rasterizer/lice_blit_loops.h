@@ -5,6 +5,7 @@
 // loops take their rectangles by value: a pixel store could alias a field reached through a
 // reference (int and unsigned may alias) and force a reload on every pixel.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
@@ -176,21 +177,44 @@ struct _LICE_Template_Blit2
       if (cy >= H || t >= H) continue;
       const bool fullRows = t >= 0 && t + K <= H;
       const LICE_pixel* top = fullRows ? s.at(0, t) : nullptr;
-      int64_t ix = ix0;
-      for (int x = 0; x < w; ++x, ix += idx)
-      {
-        if (ix < 0) continue;
+      auto pixel = [&](int x, int64_t ix) {
+        if (ix < 0) return;
         const int64_t cx = ix >> 16;
-        if (cx >= W) continue;
+        if (cx >= W) return;
         const int64_t l = cx + o;
         LICE_pixel sample;
         if (fullRows && l >= 0 && l + K <= W)
           sample = LICE_BoxAverage::full<K>(top + l, down);
         else if (!LICE_BoxAverage::partial(s, l, t, K, sample))
-          continue;
+          return;
         lice_detail::doPixFrom<T>(dr + x, &sample, ia);
+      };
+      // Pixels whose whole 3 x 3 window lies in the region, 1 <= ix >> 16 <= W - 2, go through the
+      // row average in runs; the others one by one.
+      int inside = 0, beyond = 0;
+      if (K == 3 && fullRows && idx > 0)
+      {
+        inside = int(std::min<int64_t>(w, firstReaching(ix0, idx, int64_t(1) << 16)));
+        beyond = int(std::min<int64_t>(w, firstReaching(ix0, idx, int64_t(W - 1) << 16)));
       }
+      for (int x = 0; x < inside; ++x) pixel(x, ix0 + x * idx);
+      for (int x = inside; x < beyond;)
+      {
+        alignas(16) LICE_pixel samples[LICE_BoxAverage::kRowChunk];
+        const int n = std::min(beyond - x, LICE_BoxAverage::kRowChunk);
+        const bool direct = std::is_same<T, _LICE_CombinePixelsClobberNoClamp>::value;
+        LICE_BoxAverage::rowOf3(top, down, ix0 + x * idx, idx, n, direct ? dr + x : samples);
+        if (!direct) LICE_RowBlend<T>::run(dr + x, samples, n, ia);
+        x += n;
+      }
+      for (int x = std::max(inside, beyond); x < w; ++x) pixel(x, ix0 + x * idx);
     }
+  }
+
+  // The first n >= 0 with start + n * step >= target, for a positive step.
+  static int64_t firstReaching(int64_t start, int64_t step, int64_t target)
+  {
+    return start >= target ? 0 : (target - start + step - 1) / step;
   }
 };
 

@@ -3,45 +3,15 @@
 #include <cmath>
 #include <random>
 
+#include "blend_reference.h"
 #include "guarded_bitmap.h"
+#include "simd_levels.h"
 #include "rasterizer/lice_blit.h"
 #include "rasterizer/lice_membitmap.h"
 #include "rasterizer/lice_pixelops.h"
 
 namespace
 {
-// The Copy formula worked in floating point: s + trunc((d - s) * (256 - w) / 256).
-int refCopy(int d, int s, int w) { return s + int(std::trunc((d - s) * (256.0 - w) / 256.0)); }
-
-// Source-alpha Copy from its definition, on whole pixels.
-LICE_pixel refSourceAlpha(LICE_pixel d, LICE_pixel s, int w)
-{
-  const int sa = chanOf(s, 3);
-  if (sa == 0) return d;
-  int out[4];
-  if (w == 256)
-  {
-    if (sa == 255) return (s & 0x00FFFFFFu) | 0xFF000000u;
-    for (int c = 0; c < 3; ++c)
-      out[c] = chanOf(s, c) + int(std::trunc((chanOf(d, c) - chanOf(s, c)) * (255.0 - sa) / 256.0));
-    out[3] = std::min(chanOf(d, 3) + sa, 255);
-  }
-  else
-  {
-    const int ww = int(std::trunc(w * (sa + 1) / 256.0));
-    for (int c = 0; c < 3; ++c) out[c] = refCopy(chanOf(d, c), chanOf(s, c), ww);
-    out[3] = std::min(chanOf(d, 3) + ww, 255);
-  }
-  return LICE_RGBA(out[2], out[1], out[0], out[3]);
-}
-
-LICE_pixel refCopyPixel(LICE_pixel d, LICE_pixel s, int w)
-{
-  int out[4];
-  for (int c = 0; c < 4; ++c) out[c] = refCopy(chanOf(d, c), chanOf(s, c), w);
-  return LICE_RGBA(out[2], out[1], out[0], out[3]);
-}
-
 void fillPattern(GuardedBitmap& bm, int salt)
 {
   for (int y = 0; y < bm.getHeight(); ++y)
@@ -155,36 +125,67 @@ TEST(Blit, HalfOpacityCopyLosesLowBits)
   EXPECT_EQ(dst.px(0, 0), 0x01010101u);
 }
 
+// On every instruction-set level: 37 pixels take the wide groups of either, their narrower tail
+// and single pixels.
 TEST(Blit, RowKernelsMatchFormulasExactly)
 {
   std::mt19937 rng(1234);
   GuardedBitmap src(37, 3), dst(37, 3), before(37, 3);
-  for (float alpha : {1.0f, 0.999f, 0.75f, 0.3f, 0.01f})
-  {
-    for (int mode : {0, int(LICE_BLIT_USE_ALPHA)})
+  ForEachSimdLevel([&] {
+    for (float alpha : {1.0f, 0.999f, 0.75f, 0.3f, 0.01f})
     {
-      src.fillRandom(rng);
-      dst.fillRandom(rng);
-      // Alpha extremes must show up often: 0 and 255 take their own branches.
-      for (int x = 0; x < 37; x += 3) src.px(x, 0) &= 0x00FFFFFFu;
-      for (int x = 1; x < 37; x += 3) src.px(x, 1) |= 0xFF000000u;
-      // Whole groups of transparent and of opaque pixels take the kernels' shortcuts.
-      for (int x = 0; x < 16; ++x) src.px(x, 2) = x < 8 ? src.px(x, 2) & 0x00FFFFFFu : src.px(x, 2) | 0xFF000000u;
-      for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 37; ++x) before.px(x, y) = dst.px(x, y);
-      LICE_Blit(&dst, &src, 0, 0, nullptr, alpha, mode);
-      const int w = LICE_OpacityWeight(alpha);
-      for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 37; ++x)
-        {
-          const LICE_pixel d = before.px(x, y), s = src.px(x, y);
-          LICE_pixel expect;
-          if (mode == 0) expect = w == 256 ? s : refCopyPixel(d, s, w);
-          else expect = refSourceAlpha(d, s, w);
-          ASSERT_EQ(dst.px(x, y), expect) << "alpha " << alpha << " mode " << mode << " at " << x << "," << y;
-        }
+      for (int mode : {0, int(LICE_BLIT_USE_ALPHA)})
+      {
+        src.fillRandom(rng);
+        dst.fillRandom(rng);
+        // Alpha extremes must show up often: 0 and 255 take their own branches.
+        for (int x = 0; x < 37; x += 3) src.px(x, 0) &= 0x00FFFFFFu;
+        for (int x = 1; x < 37; x += 3) src.px(x, 1) |= 0xFF000000u;
+        // Whole groups of transparent and of opaque pixels take the kernels' shortcuts.
+        for (int x = 0; x < 16; ++x) src.px(x, 2) = x < 8 ? src.px(x, 2) & 0x00FFFFFFu : src.px(x, 2) | 0xFF000000u;
+        for (int y = 0; y < 3; ++y)
+          for (int x = 0; x < 37; ++x) before.px(x, y) = dst.px(x, y);
+        LICE_Blit(&dst, &src, 0, 0, nullptr, alpha, mode);
+        const int w = LICE_OpacityWeight(alpha);
+        for (int y = 0; y < 3; ++y)
+          for (int x = 0; x < 37; ++x)
+          {
+            const LICE_pixel d = before.px(x, y), s = src.px(x, y);
+            LICE_pixel expect;
+            if (mode == 0) expect = w == 256 ? s : refCopyPixel(d, s, w);
+            else expect = refSourceAlpha(d, s, w);
+            ASSERT_EQ(dst.px(x, y), expect) << "alpha " << alpha << " mode " << mode << " at " << x << "," << y;
+          }
+      }
     }
-  }
+  });
+  EXPECT_TRUE(dst.guardIntact());
+}
+
+// An opaque copy between two bitmaps at every alignment of the destination, row widths around the
+// copy loop's steps, and flipped rows.
+TEST(Blit, OpaqueCopyBetweenBitmapsIsExact)
+{
+  std::mt19937 rng(99);
+  for (bool flipped : {false, true})
+    for (int w : {1, 3, 4, 15, 16, 17, 35})
+      for (int dx = 0; dx < 4; ++dx)
+      {
+        GuardedBitmap src(w, 3), dst(w + 4, 3, flipped);
+        src.fillRandom(rng);
+        dst.fillRandom(rng);
+        GuardedBitmap before(w + 4, 3);
+        for (int y = 0; y < 3; ++y)
+          for (int x = 0; x < w + 4; ++x) before.px(x, y) = dst.px(x, y);
+        LICE_Blit(&dst, &src, dx, 0, nullptr, 1.0f, LICE_BLIT_MODE_COPY);
+        for (int y = 0; y < 3; ++y)
+          for (int x = 0; x < w + 4; ++x)
+          {
+            const bool inside = x >= dx && x < dx + w;
+            ASSERT_EQ(dst.px(x, y), inside ? src.px(x - dx, y) : before.px(x, y)) << w << " " << dx << " " << x;
+          }
+        EXPECT_TRUE(dst.guardIntact());
+      }
 }
 
 TEST(Blit, UnknownModesAndZeroOpacityDrawNothing)
