@@ -1,5 +1,9 @@
 #include "effect/Kestrune.h"
 
+#if !defined(KESTRUNE_LV2)
+#include "effect/KestruneEditor.h"
+#endif
+
 namespace {
 
 constexpr int kNumPrograms = 1;
@@ -30,6 +34,11 @@ Kestrune::Kestrune(IPlugInstanceInfo instanceInfo)
   GetParam(kHi)->SetShape(2.);
   GetParam(kLo)->InitDouble("LO", 0.5, 0., 1., 0.01, "", "", 1.);
   GetParam(kLo)->SetShape(2.);
+
+#if !defined(KESTRUNE_LV2)
+  // The panel is built for every instance, window or not; LV2 hosts get the parameters only.
+  AttachGraphics(MakeKestruneEditor(this));
+#endif
 
   MakeDefaultPreset("-", kNumPrograms);
   // A host that processes before opening the effect still hears the declared defaults.

@@ -20,7 +20,8 @@ public:
     kNumParams
   };
 
-  // Declares the parameters and the default program "-". instanceInfo carries the host callback.
+  // Declares the parameters, builds the editor (VST 2 build; see KestruneEditor.h) and the default
+  // program "-". instanceInfo carries the host callback.
   explicit Kestrune(IPlugInstanceInfo instanceInfo);
 
   // Filter and smoother states survive a reset on purpose: the sound carries on seamlessly.

@@ -64,6 +64,22 @@ bool IGraphics::Idle()
   return false;
 }
 
+bool IGraphics::DrawSnapshot(LICE_pixel* pDest, int width, int height)
+{
+  const LICE_BitmapRows rows(mDrawBitmap);
+  if (!pDest || width != mWidth || height != mHeight || !rows.usable() || rows.width != width ||
+      rows.height != height)
+    return false;
+  mDrawRECT = IRECT(0, 0, mWidth, mHeight);
+  for (int i = 0; i < mControls.GetSize(); ++i)
+  {
+    IControl* pControl = mControls.Get(i);
+    if (!pControl->IsHidden()) pControl->Draw(this);
+  }
+  for (int y = 0; y < height; ++y) std::copy_n(rows.row(y), width, pDest + size_t(y) * width);
+  return true;
+}
+
 void IGraphics::Resize(int w, int h)
 {
   if (w == mWidth && h == mHeight) return;

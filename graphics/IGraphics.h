@@ -115,6 +115,13 @@ public:
   // own): handles the platform's pending events and runs the redraw timer when a tick is due.
   // Returns whether a view is still open afterwards. Base: nothing, and false.
   virtual bool Idle();
+  // Draws every visible control at its current value into the draw bitmap and copies the editor
+  // into pDest: width x height pixels (alpha, red, green, blue from the top byte down), rows top
+  // to bottom, no padding. Nothing reaches the screen and no control is marked clean, so an open
+  // view still shows what it has to. False, with pDest untouched, when pDest is null, the size is
+  // not the editor's, or there is no draw bitmap yet. Virtual so that the plug-in wrapper reaches
+  // it without linking the editor framework.
+  virtual bool DrawSnapshot(LICE_pixel* pDest, int width, int height);
 
   // ---- Size, plug-in and settings ----
 

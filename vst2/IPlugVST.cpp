@@ -1,6 +1,7 @@
 #include "vst2/IPlugVST.h"
 
 #include "graphics/IGraphics.h"
+#include "vst2/EditorSnapshotRequest.h"
 #include "plugin/Log.h"
 
 #include <climits>
@@ -699,6 +700,7 @@ void IPlugVST::SetSpeakerArrangement(const VstSpeakerArrangement* pIn,
 
 intptr_t IPlugVST::VendorSpecific(int32_t idx, intptr_t value, void* ptr, float opt)
 {
+  if (idx == kEditorSnapshotRequest) return SnapshotEditor(static_cast<EditorSnapshotRequest*>(ptr));
   const bool paramInRange = value >= 0 && value < NParams();
   if (idx == kVendorParamDisplay && ptr)
   {
@@ -725,6 +727,19 @@ intptr_t IPlugVST::VendorSpecific(int32_t idx, intptr_t value, void* ptr, float 
     }
   }
   return 0;
+}
+
+intptr_t IPlugVST::SnapshotEditor(EditorSnapshotRequest* pRequest)
+{
+  IGraphics* pGraphics = GetGUI();
+  if (!pGraphics || !pRequest) return 0;
+  if (!pRequest->pixels)
+  {
+    pRequest->width = pGraphics->Width();
+    pRequest->height = pGraphics->Height();
+    return 1;
+  }
+  return pGraphics->DrawSnapshot(pRequest->pixels, pRequest->width, pRequest->height) ? 1 : 0;
 }
 
 intptr_t IPlugVST::CanDo(const char* capability)

@@ -3,6 +3,8 @@
 #include "plugin/IPlugBase.h"
 #include "vst2/VstInterface.h"
 
+struct EditorSnapshotRequest;
+
 // What the module's entry point hands to the effect's constructor: the host's callback.
 struct IPlugInstanceInfo
 {
@@ -25,6 +27,9 @@ int VSTSpkrArrType(int nChannels);
 // sizes and unknown opcodes give 0 (or are ignored) rather than faults. Texts written into host
 // buffers are cut to the sizes the interface promises (kVstMaxParamStrLen and its siblings), and a
 // chunk that cannot be read completely leaves parameters and programs as they were.
+//
+// A plug-in with an editor also answers the editor snapshot request (EditorSnapshotRequest.h):
+// its editor drawn into the caller's memory, with no window and no display.
 class IPlugVST : public IPlugBase
 {
 public:
@@ -122,6 +127,8 @@ private:
   intptr_t PinProperties(bool input, int32_t idx, VstPinProperties* pProps);
   void SetSpeakerArrangement(const VstSpeakerArrangement* pIn, const VstSpeakerArrangement* pOut);
   intptr_t VendorSpecific(int32_t idx, intptr_t value, void* ptr, float opt);
+  // The editor snapshot request (EditorSnapshotRequest.h).
+  intptr_t SnapshotEditor(EditorSnapshotRequest* pRequest);
   intptr_t CanDo(const char* capability);
 
   intptr_t HostCall(int32_t opCode, int32_t idx = 0, intptr_t value = 0, void* ptr = nullptr,

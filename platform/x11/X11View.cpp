@@ -170,7 +170,8 @@ IGraphicsX11View_vKestrune_vst::~IGraphicsX11View_vKestrune_vst()
   mWriter.reset();
   if (!mConnection->IsDead())
   {
-    Display* display = mContext.display;
+    // The connection's own display: a view given up before its context was filled in has none.
+    Display* display = mConnection->Get();
     if (mGC) XFreeGC(display, mGC);
     if (mWindowAlive && mContext.view) XDestroyWindow(display, mContext.view);
     if (mOwnColormap) XFreeColormap(display, mContext.colormap);

@@ -1,6 +1,8 @@
 // The built Kestrune.so loaded the way a host loads it, through the test host.
 
+#include "tests/effect/KestrunePanelPicture.h"
 #include "tests/vst2/TestHost.h"
+#include "vst2/EditorSnapshotRequest.h"
 
 #include <gtest/gtest.h>
 
@@ -169,9 +171,13 @@ TEST(KestruneModule, CarriesTheCommittedPanelImages)
   }
 }
 
-TEST(KestruneModule, NeedsOnlyLibrariesEveryLinuxHostHas)
+// The C++ run-time, and Debian's X11, FreeType, fontconfig and libpng for the editor.
+TEST(KestruneModule, NeedsOnlyTheRuntimeAndTheEditorsDesktopLibraries)
 {
-  std::set<std::string> allowed = {"libstdc++.so.6", "libm.so.6", "libgcc_s.so.1", "libc.so.6"};
+  std::set<std::string> allowed = {"libstdc++.so.6", "libm.so.6", "libgcc_s.so.1", "libc.so.6",
+                                   "libX11.so.6", "libXext.so.6", "libXfixes.so.3", "libxcb.so.1",
+                                   "libXau.so.6", "libXdmcp.so.6", "libfreetype.so.6", "libfontconfig.so.1",
+                                   "libexpat.so.1", "libpng16.so.16", "libz.so.1"};
 #ifdef KESTRUNE_SANITIZED
   allowed.insert({"libasan.so.8", "libubsan.so.1"});
 #endif
@@ -276,7 +282,7 @@ protected:
   TestHost mHost;
 };
 
-TEST_F(KestruneDispatch, RecordDescribesAStereoEffectWithoutEditor)
+TEST_F(KestruneDispatch, RecordDescribesAStereoEffectWithAnEditor)
 {
   const AEffect* e = mHost.Effect();
   EXPECT_EQ(e->magic, 0x56737450);
@@ -284,7 +290,7 @@ TEST_F(KestruneDispatch, RecordDescribesAStereoEffectWithoutEditor)
   EXPECT_EQ(e->numPrograms, 1);
   EXPECT_EQ(e->numInputs, 2);
   EXPECT_EQ(e->numOutputs, 2);
-  EXPECT_EQ(e->flags, 0x1018);
+  EXPECT_EQ(e->flags, 0x1019);
   EXPECT_EQ(e->initialDelay, 0);
   EXPECT_EQ(e->version, 10000);
   EXPECT_EQ(e->uniqueID, 0x4B737431);  // 'Kst1'
@@ -402,15 +408,88 @@ TEST_F(KestruneDispatch, OutputPinsAreOneStereoPair)
   EXPECT_STREQ(pin.label, "Input 1");
 }
 
-TEST_F(KestruneDispatch, EditorRequestsAreAnsweredSafelyWithoutEditor)
+// Sets an environment variable for one scope, restoring it (or its absence) afterwards.
+class ScopedEnvironment
 {
+public:
+  ScopedEnvironment(const char* name, const char* value) : mName(name)
+  {
+    if (const char* old = std::getenv(name)) mOld = old, mHadOld = true;
+    if (value)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
+  }
+  ~ScopedEnvironment()
+  {
+    if (mHadOld)
+      setenv(mName.c_str(), mOld.c_str(), 1);
+    else
+      unsetenv(mName.c_str());
+  }
+
+private:
+  std::string mName, mOld;
+  bool mHadOld = false;
+};
+
+// A module loaded by a server or a command-line tool: no display anywhere, and the editor is
+// there all the same, measurable and drawable into memory.
+TEST_F(KestruneDispatch, EditorNeedsNoDisplayUntilItsWindowOpens)
+{
+  ScopedEnvironment noDisplay("DISPLAY", nullptr);
   ERect* pRect = nullptr;
-  EXPECT_EQ(Dispatch(effEditGetRect, 0, 0, &pRect), 0);
-  EXPECT_EQ(pRect, nullptr);
+  ASSERT_EQ(Dispatch(effEditGetRect, 0, 0, &pRect), 1);
+  ASSERT_NE(pRect, nullptr);
+  EXPECT_EQ(pRect->right - pRect->left, 465);
+  EXPECT_EQ(pRect->bottom - pRect->top, 488);
+
+  mHost.SetParameter(kHi, 0.f);
+  mHost.SetParameter(kCircuit, 1.f);
+  EditorSnapshotRequest request{465, 488, nullptr};
+  std::vector<uint32_t> pixels(465 * 488);
+  request.pixels = pixels.data();
+  ASSERT_EQ(Dispatch(effVendorSpecific, kEditorSnapshotRequest, 0, &request), 1);
+  kestrune_panel_test::PanelValues values;
+  values.hi = 0.0;
+  values.circuit = 1.0;
+  const editor_test::Picture expected = kestrune_panel_test::ComposePanel(values);
+  ASSERT_EQ(expected.px.size(), pixels.size()) << "the committed images could not be read";
+  EXPECT_TRUE(pixels == expected.px) << "the module's snapshot differs from the composed panel";
+
   EXPECT_EQ(Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(0x2a)), 0);
   EXPECT_EQ(Dispatch(effEditIdle), 0);
   EXPECT_EQ(Dispatch(effEditDraw), 0);
-  EXPECT_EQ(Dispatch(effEditClose), 0);
+  EXPECT_EQ(Dispatch(effEditClose), 1);
+}
+
+// Each instance builds its editor model, images included; closing frees all of it (the
+// sanitizer build's leak check sees every allocation of the module).
+TEST(KestruneModule, AThousandInstancesWithEditorsComeAndGo)
+{
+  void* module = dlopen(kModulePath, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(module, nullptr) << dlerror();
+  auto entry = reinterpret_cast<VstPluginMainProc>(dlsym(module, "VSTPluginMain"));
+  ASSERT_NE(entry, nullptr);
+  std::vector<uint32_t> pixels(465 * 488);
+  int withEditor = 0;
+  for (int i = 0; i < 1000; ++i)
+  {
+    AEffect* e = entry(nullptr);
+    ASSERT_NE(e, nullptr);
+    e->dispatcher(e, effOpen, 0, 0, nullptr, 0.f);
+    e->setParameter(e, i % kNumParams, float(i % 7) / 6.f);
+    ERect* pRect = nullptr;
+    if (e->dispatcher(e, effEditGetRect, 0, 0, &pRect, 0.f) == 1 && pRect && pRect->right == 465) ++withEditor;
+    if (i % 50 == 0)
+    {
+      EditorSnapshotRequest request{465, 488, pixels.data()};
+      EXPECT_EQ(e->dispatcher(e, effVendorSpecific, kEditorSnapshotRequest, 0, &request, 0.f), 1);
+    }
+    e->dispatcher(e, effClose, 0, 0, nullptr, 0.f);
+  }
+  EXPECT_EQ(withEditor, 1000);
+  dlclose(module);
 }
 
 TEST_F(KestruneDispatch, MidiPassesStraightThrough)
