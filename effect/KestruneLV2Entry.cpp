@@ -1,6 +1,8 @@
-// The LV2 module's entry points, and what Kestrune publishes to LV2 hosts beyond its parameters.
+// The LV2 module's entry points, and what Kestrune publishes to LV2 hosts beyond its parameters:
+// among it the panel, built for the LV2 editor's own object of the effect.
 
 #include "effect/Kestrune.h"
+#include "effect/KestruneEditor.h"
 #include "lv2/IPlugLV2Entry.h"
 
 #include <new>
@@ -23,7 +25,7 @@ const IPlugLV2Port kPorts[Kestrune::kNumParams] = {
 
 const IPlugLV2Description kDescription = {"https://www.orvantic.com/plugins/kestrune",
                                           LV2_CORE__EQPlugin, kPorts,
-                                          "https://www.orvantic.com/plugins/kestrune#ui"};
+                                          "https://www.orvantic.com/plugins/kestrune#ui", MakeKestruneEditor};
 
 IPlugLV2* CreateKestrune(const IPlugInstanceInfo& instanceInfo)
 {

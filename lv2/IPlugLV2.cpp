@@ -322,13 +322,3 @@ void IPlugLV2::ResizeGraphics(int width, int height)
   if (mUI) mUI->RequestSize(width, height);
   OnWindowResize();
 }
-
-void IPlugLV2::AttachGraphics(IGraphics* pGraphics)
-{
-  if (!pGraphics) return;
-  mHasEditor = true;
-  if (mUI)
-    IPlugBase::AttachGraphics(pGraphics);
-  else
-    delete pGraphics;
-}

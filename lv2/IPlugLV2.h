@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
+class IGraphics;
 class IPlugLV2UI;
 
 // How one parameter appears to LV2 hosts as a control port, beyond what its IParam says (range,
@@ -50,9 +51,11 @@ struct IPlugLV2Description
   const char* pluginClass;
   // One entry per parameter, in parameter order.
   const IPlugLV2Port* ports;
-  // The URI of the plug-in's editor (an X11 UI), or null when it publishes none. An effect whose
-  // constructor attaches no editor publishes none whatever this says.
+  // The plug-in's editor (an X11 UI, see IPlugLV2UI): its URI, and the factory that builds it for
+  // the effect's object pPlug (the caller attaches it; null when it cannot be built). Both, or
+  // null for a plug-in that publishes no editor.
   const char* uiURI = nullptr;
+  IGraphics* (*makeEditor)(IPlugBase* pPlug) = nullptr;
 };
 
 // What the module's instantiate hands to the effect's constructor.
@@ -62,9 +65,8 @@ struct IPlugInstanceInfo
   double mSampleRate = 44100.0;
   // The host's features, terminated by a null entry (may be null itself).
   const LV2_Feature* const* mFeatures = nullptr;
-  // Set when the object is made for an editor: it then keeps its editor, and the editor's
-  // parameter changes go to the host's control ports through this UI. Null for the instance that
-  // processes audio.
+  // Set when the object is made for an editor: the editor's parameter changes go to the host's
+  // control ports through this UI. Null for the instance that processes audio.
   IPlugLV2UI* mUI = nullptr;
 };
 
@@ -85,9 +87,9 @@ struct IPlugInstanceInfo
 // readable changes nothing. The state calls need the host's urid:map; without it they fail cleanly.
 //
 // Editor: LV2 hosts may run the editor apart from the instance (another thread, another process),
-// so the editor belongs to a second object of the effect, made for its IPlugLV2UI, which talks to
-// the host only through control ports. The instance that processes audio drops the editor its
-// constructor attaches (HasEditor still tells that there is one).
+// so the editor belongs to a second object of the effect, made for an IPlugLV2UI, which builds it
+// with the description's factory and talks to the host only through control ports. The instance
+// that processes audio builds no editor.
 class IPlugLV2 : public IPlugBase
 {
 public:
@@ -107,8 +109,8 @@ public:
 
   // What the effect publishes beyond its parameters.
   const IPlugLV2Description& Description() const { return *mDescription; }
-  // True once the effect attached an editor and the description names the editor's URI.
-  bool HasEditor() const { return mHasEditor && mDescription->uiURI; }
+  // True when the description publishes an editor.
+  bool HasEditor() const { return mDescription->uiURI && mDescription->makeEditor; }
   // The state property's URI: the plug-in URI followed by "#state".
   const char* StateURI() const { return mStateURI.Get(); }
 
@@ -155,9 +157,6 @@ public:
   void GetTime(ITimeInfo*) override {}
   // Asks the host to resize the editor's widget (an editor's object), then OnWindowResize.
   void ResizeGraphics(int width, int height) override;
-  // The editor's object keeps pGraphics as the plug-in base does; the instance that processes
-  // audio deletes it at once and only remembers that there is one.
-  void AttachGraphics(IGraphics* pGraphics) override;
   // No MIDI output port: false.
   bool SendMidiMsg(IMidiMsg*) override { return false; }
 
@@ -191,7 +190,6 @@ private:
 
   const IPlugLV2Description* mDescription;
   IPlugLV2UI* mUI;
-  bool mHasEditor = false;
   WDL_String mStateURI;
   LV2_URID_Map* mMap = nullptr;
   LV2_URID mStateKey = 0;

@@ -35,7 +35,7 @@ IPlugLV2Entry::IPlugLV2Entry(const IPlugLV2Description& description, Factory fac
 
 const LV2UI_Descriptor* IPlugLV2Entry::UIDescriptor() const
 {
-  return mDescription->uiURI ? &mUIDescriptor : nullptr;
+  return mDescription->uiURI && mDescription->makeEditor ? &mUIDescriptor : nullptr;
 }
 
 LV2_Handle IPlugLV2Entry::Instantiate(const LV2_Descriptor* descriptor, double sampleRate,

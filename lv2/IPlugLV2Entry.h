@@ -20,7 +20,7 @@ public:
   IPlugLV2Entry& operator=(const IPlugLV2Entry&) = delete;
 
   const LV2_Descriptor* Descriptor() const { return &mDescriptor; }
-  // The editor's descriptor (see IPlugLV2UI); null when the description names no editor.
+  // The editor's descriptor (see IPlugLV2UI); null when the description publishes no editor.
   const LV2UI_Descriptor* UIDescriptor() const;
 
 private:

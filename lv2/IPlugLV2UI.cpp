@@ -60,8 +60,9 @@ IPlugLV2UI* IPlugLV2UI::Create(const IPlugLV2Description& description,
   instanceInfo.mFeatures = features;
   instanceInfo.mUI = ui.get();
   ui->mPlug.reset(factory(instanceInfo));
-  if (!ui->mPlug || !ui->mPlug->FinishInstantiation()) return nullptr;
+  if (!ui->mPlug || !ui->mPlug->FinishInstantiation() || !description.makeEditor) return nullptr;
   ui->mHeld.assign(static_cast<size_t>(ui->mPlug->NParams()), false);
+  ui->mPlug->AttachGraphics(description.makeEditor(ui->mPlug.get()));
 
   IGraphicsX11* pGraphics = dynamic_cast<IGraphicsX11*>(ui->mPlug->GetGUI());
   if (!pGraphics || !pGraphics->OpenWindow(parent)) return nullptr;

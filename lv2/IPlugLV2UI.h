@@ -7,8 +7,9 @@
 #include <memory>
 #include <vector>
 
-// The LV2 face of a plug-in's editor: an X11 UI (ui:X11UI) that shows the editor of an object of
-// the effect of its own inside the host's window (ui:parent). It never touches the instance that
+// The LV2 face of a plug-in's editor: an X11 UI (ui:X11UI) that makes an object of the effect of
+// its own, builds the editor for it with the description's factory and shows it inside the host's
+// window (ui:parent). It never touches the instance that
 // processes audio, so it works in hosts that run UIs on another thread or in another process:
 // - the editor's parameter changes are written to the plug-in's control ports through the host's
 //   write function, as plain port values, and its gestures are bracketed with the host's ui:touch
@@ -24,9 +25,10 @@ class IPlugLV2UI
 {
 public:
   // Makes a new object of the effect, through factory, with this UI in its instance information,
-  // and opens its editor in the window that the host's ui:parent names; *pWidget becomes the
-  // editor's X window. Null when there is no parent, the effect makes no editor, or the editor
-  // cannot be opened there (no display, no such window).
+  // attaches the editor that description.makeEditor builds for it, and opens the editor in the
+  // window that the host's ui:parent names; *pWidget becomes the editor's X window. Null when there
+  // is no parent, no editor (not an X11 one), or the editor cannot be opened there (no display, no
+  // such window).
   static IPlugLV2UI* Create(const IPlugLV2Description& description,
                             IPlugLV2* (*factory)(const IPlugInstanceInfo&),
                             LV2UI_Write_Function writeFunction, LV2UI_Controller controller,

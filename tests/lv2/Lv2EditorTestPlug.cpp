@@ -57,21 +57,25 @@ public:
   {
     GetParam(kLevel)->InitDouble("Level", 0.5, 0.0, 1.0, 0.01);
     GetParam(kBypass)->InitInt("Bypass", 0, 0, 1);
-    IGraphicsX11* pGraphics = new IGraphicsX11(this, kWidth, kHeight);
-    pGraphics->AttachPanelBackground(&kBackgroundColor);
-    pGraphics->AttachControl(new FlatSwitch(this, IRECT(kSwitchX, kSwitchY, kSwitchX + kSwitchW, kSwitchY + kSwitchH), kBypass));
-    pGraphics->AttachControl(new LevelBar(this, IRECT(kBarX, kBarY, kBarX + kBarW, kBarY + kBarH), kLevel));
-    AttachGraphics(pGraphics);
     MakeDefaultPreset("-", 1);
   }
 };
+
+IGraphics* MakeEditor(IPlugBase* pPlug)
+{
+  IGraphicsX11* pGraphics = new IGraphicsX11(pPlug, kWidth, kHeight);
+  pGraphics->AttachPanelBackground(&kBackgroundColor);
+  pGraphics->AttachControl(new FlatSwitch(pPlug, IRECT(kSwitchX, kSwitchY, kSwitchX + kSwitchW, kSwitchY + kSwitchH), kBypass));
+  pGraphics->AttachControl(new LevelBar(pPlug, IRECT(kBarX, kBarY, kBarX + kBarW, kBarY + kBarH), kLevel));
+  return pGraphics;
+}
 
 const IPlugLV2Port kPorts[kNumParams] = {
   {"level", nullptr, IPlugLV2Port::kPlain, nullptr, nullptr},
   {"enabled", "Enabled", IPlugLV2Port::kEnabled, nullptr, nullptr},
 };
 
-const IPlugLV2Description kDescription = {kPluginUri, nullptr, kPorts, kUiUri};
+const IPlugLV2Description kDescription = {kPluginUri, nullptr, kPorts, kUiUri, MakeEditor};
 
 IPlugLV2* Create(const IPlugInstanceInfo& info)
 {
