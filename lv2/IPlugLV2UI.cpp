@@ -50,7 +50,7 @@ IPlugLV2UI* IPlugLV2UI::Create(const IPlugLV2Description& description,
 {
   // The parent's data is the X window id itself; 0 names no window.
   void* parent = const_cast<void*>(FindFeature(features, LV2_UI__parent));
-  if (!writeFunction || !pWidget || !parent) return nullptr;
+  if (!writeFunction || !pWidget || !parent || !description.makeEditor) return nullptr;
 
   std::unique_ptr<IPlugLV2UI> ui(new (std::nothrow) IPlugLV2UI(writeFunction, controller, features));
   if (!ui) return nullptr;
@@ -60,7 +60,7 @@ IPlugLV2UI* IPlugLV2UI::Create(const IPlugLV2Description& description,
   instanceInfo.mFeatures = features;
   instanceInfo.mUI = ui.get();
   ui->mPlug.reset(factory(instanceInfo));
-  if (!ui->mPlug || !ui->mPlug->FinishInstantiation() || !description.makeEditor) return nullptr;
+  if (!ui->mPlug || !ui->mPlug->FinishInstantiation()) return nullptr;
   ui->mHeld.assign(static_cast<size_t>(ui->mPlug->NParams()), false);
   ui->mPlug->AttachGraphics(description.makeEditor(ui->mPlug.get()));
 
