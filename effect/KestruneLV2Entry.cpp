@@ -1,6 +1,8 @@
-// The LV2 module's entry point, and what Kestrune publishes to LV2 hosts beyond its parameters.
+// The LV2 module's entry points, and what Kestrune publishes to LV2 hosts beyond its parameters:
+// among it the panel, built for the LV2 editor's own object of the effect.
 
 #include "effect/Kestrune.h"
+#include "effect/KestruneEditor.h"
 #include "lv2/IPlugLV2Entry.h"
 
 #include <new>
@@ -22,17 +24,28 @@ const IPlugLV2Port kPorts[Kestrune::kNumParams] = {
 };
 
 const IPlugLV2Description kDescription = {"https://www.orvantic.com/plugins/kestrune",
-                                          LV2_CORE__EQPlugin, kPorts};
+                                          LV2_CORE__EQPlugin, kPorts,
+                                          "https://www.orvantic.com/plugins/kestrune#ui", MakeKestruneEditor};
 
 IPlugLV2* CreateKestrune(const IPlugInstanceInfo& instanceInfo)
 {
   return new (std::nothrow) Kestrune(instanceInfo);
 }
 
+const IPlugLV2Entry& Entry()
+{
+  static const IPlugLV2Entry sEntry(kDescription, CreateKestrune);
+  return sEntry;
+}
+
 } // namespace
 
 extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index)
 {
-  static const IPlugLV2Entry sEntry(kDescription, CreateKestrune);
-  return index == 0 ? sEntry.Descriptor() : nullptr;
+  return index == 0 ? Entry().Descriptor() : nullptr;
+}
+
+extern "C" LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index)
+{
+  return index == 0 ? Entry().UIDescriptor() : nullptr;
 }

@@ -1,10 +1,13 @@
 # The LV2 build of the effect: the same sources compiled against the LV2 wrapper (KESTRUNE_LV2),
-# the module Kestrune.lv2/Kestrune.so exporting only lv2_descriptor, and the bundle's Turtle files,
-# written at build time by kestrune-lv2-turtle from an instance of the effect itself.
-add_library(kestrune_effect_lv2 STATIC Kestrune.cpp KestruneLV2Entry.cpp)
+# with the panel on the X11 host for the LV2 editor; the module Kestrune.lv2/Kestrune.so exporting
+# only lv2_descriptor and lv2ui_descriptor; and the bundle's Turtle files, written at build time by
+# kestrune-lv2-turtle from an instance of the effect itself.
+add_library(kestrune_effect_lv2 STATIC Kestrune.cpp KestruneEditor.cpp MakeGraphicsX11.cpp KestruneLV2Entry.cpp
+  $<TARGET_OBJECTS:kestrune_panel_resources>)
 target_compile_definitions(kestrune_effect_lv2 PUBLIC KESTRUNE_LV2)
 target_include_directories(kestrune_effect_lv2 PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(kestrune_effect_lv2 PUBLIC kestrune_lv2 kestrune_dsp kestrune_plugin kestrune_containers)
+target_link_libraries(kestrune_effect_lv2 PUBLIC kestrune_lv2 kestrune_dsp kestrune_plugin kestrune_containers
+  kestrune_graphics_controls kestrune_graphics_x11)
 
 if(NOT KESTRUNE_FUZZ)
   set(KESTRUNE_LV2_BUNDLE ${PROJECT_BINARY_DIR}/Kestrune.lv2)

@@ -1,6 +1,7 @@
 #include "lv2/IPlugLV2.h"
 
 #include "graphics/IGraphics.h"
+#include "lv2/IPlugLV2UI.h"
 #include "plugin/Log.h"
 
 #include <lv2/atom/atom.h>
@@ -47,6 +48,7 @@ IPlugLV2::IPlugLV2(IPlugInstanceInfo instanceInfo, int nParams, const char* chan
   : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion,
               uniqueID, mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPILV2)
   , mDescription(instanceInfo.mDescription)
+  , mUI(instanceInfo.mUI)
   , mControlPorts(256)
   , mLastPortValues(256)
   , mInputPorts(64)
@@ -124,6 +126,22 @@ float IPlugLV2::PlainToPort(int paramIdx, double plain) const
   return static_cast<float>(plain);
 }
 
+bool IPlugLV2::SetParameterFromPort(int paramIdx, float portValue)
+{
+  WDL_MutexLock lock(&mMutex);
+  IParam* pParam = GetParam(paramIdx);
+  if (!pParam) return false;
+  const double plain = PortToPlain(paramIdx, portValue);
+  // A port that agrees with the parameter to the port's precision changes nothing, so a host
+  // that echoes restored state back into the ports leaves its full precision in place, and an
+  // editor's own change coming back from the host does not move its control.
+  if (static_cast<float>(plain) == static_cast<float>(pParam->Value())) return false;
+  pParam->Set(plain);
+  if (GetGUI()) GetGUI()->SetParameterFromPlug(paramIdx, pParam->GetNormalized(), true);
+  OnParamChange(paramIdx);
+  return true;
+}
+
 void IPlugLV2::ApplyControlPorts()
 {
   const float* const* ports = mControlPorts.Get();
@@ -134,15 +152,7 @@ void IPlugLV2::ApplyControlPorts()
     const float portValue = *ports[i];
     if (SameBits(portValue, last[i])) continue;
     last[i] = portValue;
-
-    IParam* pParam = GetParam(i);
-    const double plain = PortToPlain(i, portValue);
-    // A port that agrees with the parameter to the port's precision changes nothing, so a host
-    // that echoes restored state back into the ports leaves its full precision in place.
-    if (static_cast<float>(plain) == static_cast<float>(pParam->Value())) continue;
-    pParam->Set(plain);
-    if (GetGUI()) GetGUI()->SetParameterFromPlug(i, pParam->GetNormalized(), true);
-    OnParamChange(i);
+    SetParameterFromPort(i, portValue);
   }
 }
 
@@ -290,7 +300,25 @@ void IPlugLV2::GetTimeSig(int* pNumerator, int* pDenominator)
   if (pDenominator) *pDenominator = 0;
 }
 
-void IPlugLV2::ResizeGraphics(int, int)
+void IPlugLV2::BeginInformHostOfParamChange(int paramIdx)
 {
-  if (GetGUI()) OnWindowResize();
+  if (mUI) mUI->Touch(paramIdx, true);
+}
+
+void IPlugLV2::InformHostOfParamChange(int paramIdx, double normalizedValue)
+{
+  const IParam* pParam = GetParam(paramIdx);
+  if (mUI && pParam) mUI->WritePort(paramIdx, PlainToPort(paramIdx, pParam->GetNonNormalized(normalizedValue)));
+}
+
+void IPlugLV2::EndInformHostOfParamChange(int paramIdx)
+{
+  if (mUI) mUI->Touch(paramIdx, false);
+}
+
+void IPlugLV2::ResizeGraphics(int width, int height)
+{
+  if (!GetGUI()) return;
+  if (mUI) mUI->RequestSize(width, height);
+  OnWindowResize();
 }

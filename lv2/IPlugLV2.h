@@ -11,6 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 
+class IGraphics;
+class IPlugLV2UI;
+
 // How one parameter appears to LV2 hosts as a control port, beyond what its IParam says (range,
 // default, step, type, label and display texts come from the parameter itself).
 struct IPlugLV2Port
@@ -48,6 +51,11 @@ struct IPlugLV2Description
   const char* pluginClass;
   // One entry per parameter, in parameter order.
   const IPlugLV2Port* ports;
+  // The plug-in's editor (an X11 UI, see IPlugLV2UI): its URI, and the factory that builds it for
+  // the effect's object pPlug (the caller attaches it; null when it cannot be built). Both, or
+  // null for a plug-in that publishes no editor.
+  const char* uiURI = nullptr;
+  IGraphics* (*makeEditor)(IPlugBase* pPlug) = nullptr;
 };
 
 // What the module's instantiate hands to the effect's constructor.
@@ -57,6 +65,9 @@ struct IPlugInstanceInfo
   double mSampleRate = 44100.0;
   // The host's features, terminated by a null entry (may be null itself).
   const LV2_Feature* const* mFeatures = nullptr;
+  // Set when the object is made for an editor: the editor's parameter changes go to the host's
+  // control ports through this UI. Null for the instance that processes audio.
+  IPlugLV2UI* mUI = nullptr;
 };
 
 // The LV2 face of a plug-in: connects the plug-in base to an LV2 host's instantiate, connect_port,
@@ -74,6 +85,11 @@ struct IPlugInstanceInfo
 // State: one property, <uri>#state, holding the same chunk as a VST 2 program chunk (version
 // header and SerializeState). A property that is missing, of another type or not completely
 // readable changes nothing. The state calls need the host's urid:map; without it they fail cleanly.
+//
+// Editor: LV2 hosts may run the editor apart from the instance (another thread, another process),
+// so the editor belongs to a second object of the effect, made for an IPlugLV2UI, which builds it
+// with the description's factory and talks to the host only through control ports. The instance
+// that processes audio builds no editor.
 class IPlugLV2 : public IPlugBase
 {
 public:
@@ -93,6 +109,8 @@ public:
 
   // What the effect publishes beyond its parameters.
   const IPlugLV2Description& Description() const { return *mDescription; }
+  // True when the description publishes an editor.
+  bool HasEditor() const { return mDescription->uiURI && mDescription->makeEditor; }
   // The state property's URI: the plug-in URI followed by "#state".
   const char* StateURI() const { return mStateURI.Get(); }
 
@@ -105,6 +123,10 @@ public:
   double PortToPlain(int paramIdx, float portValue) const;
   // The control port value that stands for a plain value (the inverse of PortToPlain).
   float PlainToPort(int paramIdx, double plain) const;
+  // Takes a control port's value for its parameter (see the class comment for the rule), calling
+  // OnParamChange and moving the editor's controls when that changes the parameter. Returns
+  // whether it did.
+  bool SetParameterFromPort(int paramIdx, float portValue);
 
   // ---- State ----
 
@@ -115,13 +137,15 @@ public:
   bool SetStateChunk(const void* data, size_t size);
 
   // ---- Host services ----
-  // LV2 has no path from the plug-in to its own input ports or the host's transport here: the
-  // host owns the control ports (an LV2 editor writes them through the host), so these report
-  // nothing and change nothing.
+  // The host owns the control ports: an editor's object tells its UI, which writes them through
+  // the host and brackets gestures with the host's touch; the instance that processes audio has
+  // no path to its own input ports, and these change nothing there. No transport reaches the
+  // plug-in.
 
-  void BeginInformHostOfParamChange(int) override {}
-  void InformHostOfParamChange(int, double) override {}
-  void EndInformHostOfParamChange(int) override {}
+  void BeginInformHostOfParamChange(int paramIdx) override;
+  // Writes the parameter's plain value (as a port value) to its control port.
+  void InformHostOfParamChange(int paramIdx, double normalizedValue) override;
+  void EndInformHostOfParamChange(int paramIdx) override;
   void InformHostOfProgramChange() override {}
   // 0: no transport information.
   int GetSamplePos() override { return 0; }
@@ -131,7 +155,7 @@ public:
   void GetTimeSig(int* pNumerator, int* pDenominator) override;
   // Leaves *pTimeInfo untouched.
   void GetTime(ITimeInfo*) override {}
-  // Calls OnWindowResize when an editor is attached.
+  // Asks the host to resize the editor's widget (an editor's object), then OnWindowResize.
   void ResizeGraphics(int width, int height) override;
   // No MIDI output port: false.
   bool SendMidiMsg(IMidiMsg*) override { return false; }
@@ -165,6 +189,7 @@ private:
   void ProcessPiecewise(uint32_t nFrames);
 
   const IPlugLV2Description* mDescription;
+  IPlugLV2UI* mUI;
   WDL_String mStateURI;
   LV2_URID_Map* mMap = nullptr;
   LV2_URID mStateKey = 0;

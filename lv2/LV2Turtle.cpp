@@ -8,6 +8,7 @@
 #include <lv2/port-props/port-props.h>
 #include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
+#include <lv2/ui/ui.h>
 #include <lv2/units/units.h>
 #include <lv2/urid/urid.h>
 
@@ -212,13 +213,23 @@ std::string AudioPortTurtle(const IPlugLV2& plug, bool input, int channel)
          Quoted((input ? "in_" : "out_") + number) + " ;\n\t\tlv2:name " + Quoted(name) + "\n\t]";
 }
 
-std::string PluginTurtle(const IPlugLV2& plug)
+// The editor as an X11 UI in the module binaryName: what the host must offer (a parent window and
+// idle calls), what it may offer, and the idle interface it gets.
+std::string UITurtle(const IPlugLV2& plug, const std::string& binaryName)
+{
+  return std::string("<") + plug.Description().uiURI + ">\n\ta ui:X11UI ;\n\tlv2:binary <" + binaryName +
+         "> ;\n\tlv2:requiredFeature ui:idleInterface , ui:parent ;\n"
+         "\tlv2:optionalFeature ui:noUserResize , ui:resize , ui:touch ;\n"
+         "\tlv2:extensionData ui:idleInterface .\n";
+}
+
+std::string PluginTurtle(const IPlugLV2& plug, const std::string& binaryName)
 {
   const int version = plug.GetEffectVersion(false);
   std::string t = Prefix("doap", kDoap) + Prefix("foaf", kFoaf) + Prefix("lv2", LV2_CORE_PREFIX) +
                   Prefix("pprops", LV2_PORT_PROPS_PREFIX) + Prefix("rdf", kRdf) + Prefix("rdfs", kRdfs) +
-                  Prefix("state", LV2_STATE_PREFIX) + Prefix("units", LV2_UNITS_PREFIX) +
-                  Prefix("urid", LV2_URID_PREFIX) + "\n";
+                  Prefix("state", LV2_STATE_PREFIX) + Prefix("ui", LV2_UI_PREFIX) +
+                  Prefix("units", LV2_UNITS_PREFIX) + Prefix("urid", LV2_URID_PREFIX) + "\n";
   t += std::string("<") + plug.Description().uri + ">\n\ta lv2:Plugin , doap:Project";
   if (plug.Description().pluginClass) t += std::string(" , <") + plug.Description().pluginClass + ">";
   t += " ;\n\tdoap:name " + Quoted(plug.GetEffectName()) + " ;\n";
@@ -227,6 +238,7 @@ std::string PluginTurtle(const IPlugLV2& plug)
   t += "\tlv2:microVersion " + std::to_string(version & 0xFF) + " ;\n";
   t += "\tlv2:optionalFeature lv2:hardRTCapable , urid:map ;\n";
   t += "\tlv2:extensionData state:interface ;\n";
+  if (plug.HasEditor()) t += std::string("\tui:ui <") + plug.Description().uiURI + "> ;\n";
   t += "\tlv2:port ";
   for (int i = 0; i < plug.NParams(); ++i) t += ControlPortTurtle(plug, i) + " , ";
   for (int c = 0; c < plug.NInChannels(); ++c) t += AudioPortTurtle(plug, true, c) + " , ";
@@ -235,15 +247,22 @@ std::string PluginTurtle(const IPlugLV2& plug)
   t += " .\n\n<" + std::string(plug.StateURI()) + ">\n\ta rdf:Property ;\n\trdfs:label " +
        Quoted(std::string(plug.GetEffectName()) + " settings") + " ;\n\trdfs:comment " +
        Quoted("Every parameter's value, as the program chunk of the VST 2 build holds them") + " .\n";
+  if (plug.HasEditor()) t += "\n" + UITurtle(plug, binaryName);
   return t;
 }
 
 std::string ManifestTurtle(const IPlugLV2& plug, const std::string& binaryName)
 {
   const std::string uri = std::string("<") + plug.Description().uri + ">";
-  std::string t = Prefix("lv2", LV2_CORE_PREFIX) + Prefix("pset", LV2_PRESETS_PREFIX) + Prefix("rdfs", kRdfs) + "\n";
+  std::string t = Prefix("lv2", LV2_CORE_PREFIX) + Prefix("pset", LV2_PRESETS_PREFIX) + Prefix("rdfs", kRdfs) +
+                  Prefix("ui", LV2_UI_PREFIX) + "\n";
   t += uri + "\n\ta lv2:Plugin ;\n\tlv2:binary <" + binaryName + "> ;\n\trdfs:seeAlso <" +
        LV2PluginFileName(plug) + "> .\n";
+  if (plug.HasEditor())
+  {
+    t += std::string("\n<") + plug.Description().uiURI + ">\n\ta ui:X11UI ;\n\tlv2:binary <" + binaryName +
+         "> ;\n\trdfs:seeAlso <" + LV2PluginFileName(plug) + "> .\n";
+  }
   for (int i = 0; i < plug.NPresets(); ++i)
   {
     t += "\n<" + PresetURI(plug, i) + ">\n\ta pset:Preset ;\n\tlv2:appliesTo " + uri +
@@ -307,6 +326,6 @@ bool WriteLV2Bundle(IPlugLV2& plug, const std::string& folder, const std::string
   std::string presets;
   return CheckDescribable(plug, error) && PresetsTurtle(plug, presets, error) &&
          WriteFile(folder + "/manifest.ttl", ManifestTurtle(plug, binaryName), error) &&
-         WriteFile(folder + "/" + LV2PluginFileName(plug), PluginTurtle(plug), error) &&
+         WriteFile(folder + "/" + LV2PluginFileName(plug), PluginTurtle(plug, binaryName), error) &&
          WriteFile(folder + "/presets.ttl", presets, error);
 }

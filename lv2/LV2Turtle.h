@@ -6,8 +6,9 @@ class IPlugLV2;
 
 // The Turtle files of an LV2 bundle, written from a plug-in instance's own parameter list, preset
 // slots and LV2 description, so that what hosts read always matches what the module does:
-//   manifest.ttl          the plug-in with its module file, and each preset;
-//   <effect name>.ttl     the plug-in: identity, class, features, state, and one port per parameter
+//   manifest.ttl          the plug-in and its editor with their module file, and each preset;
+//   <effect name>.ttl     the plug-in: identity, class, features, state, editor (an X11 UI in the
+//                         same module, when HasEditor), and one port per parameter
 //                         (name, range, default, unit, display steps, toggles, enumerations) and per
 //                         audio channel (effect name in lower case, e.g. kestrune.ttl);
 //   presets.ttl           each initialised preset slot as port values and the state property.
