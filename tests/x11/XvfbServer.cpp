@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +27,8 @@ XvfbServer::XvfbServer(int depth, int width, int height)
   mPid = fork();
   if (mPid == 0)
   {
+    // A test process that crashes takes its server with it.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     close(report[0]);
     const int devNull = open("/dev/null", O_RDWR);
     if (devNull >= 0)
