@@ -9,8 +9,8 @@
 
 // The LV2 face of a plug-in's editor: an X11 UI (ui:X11UI) that makes an object of the effect of
 // its own, builds the editor for it with the description's factory and shows it inside the host's
-// window (ui:parent). It never touches the instance that
-// processes audio, so it works in hosts that run UIs on another thread or in another process:
+// window (ui:parent). It never touches the instance that processes audio, so it works in hosts
+// that run UIs on another thread or in another process:
 // - the editor's parameter changes are written to the plug-in's control ports through the host's
 //   write function, as plain port values, and its gestures are bracketed with the host's ui:touch
 //   when the host offers it;
