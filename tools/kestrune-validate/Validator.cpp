@@ -17,12 +17,18 @@ bool IsFile(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+// ThreadSanitizer's runtime interposes the allocation and lock calls itself and must come first.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kCanPreload = false;
+#else
+constexpr bool kCanPreload = true;
+#endif
+
 // What a check's process needs besides the common arguments.
 std::vector<std::string> CheckEnvironment(const std::string& check, const std::string& executable,
                                           const std::string& display) {
   std::vector<std::string> environment;
-  if (check == "realtime") {
-#if !defined(__SANITIZE_THREAD__)
+  if (check == "realtime" && kCanPreload) {
     const std::string preload = PreloadLibraryFor(executable);
     if (IsFile(preload)) {
       const char* others = std::getenv("LD_PRELOAD");
@@ -34,7 +40,6 @@ std::vector<std::string> CheckEnvironment(const std::string& check, const std::s
                             "verify_asan_link_order=0");
 #endif
     }
-#endif
   }
   if (check == "editor" && !display.empty()) environment.push_back("DISPLAY=" + display);
   return environment;
