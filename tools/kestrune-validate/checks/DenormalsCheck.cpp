@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,17 +67,19 @@ void RunDenormalsCheck(CheckContext& context) {
 
   const int windows = static_cast<int>(context.Strict().SilenceSeconds() * kRate / (kBlock * kBlocksPerWindow));
   const int64_t silenceStart = position;
-  double worst = 0.0;
-  int64_t worstAt = 0;
+  // (cost, when): subnormal numbers slow every window for as long as they last, while another
+  // process taking the core can slow any one window; so the second-worst window is the evidence.
+  std::vector<std::pair<double, int64_t>> silence;
   for (int w = 0; w < windows; ++w) {
     context.Progress("silence after the noise, window " + std::to_string(w + 1) + " of " + std::to_string(windows));
     const int64_t at = position - silenceStart;
-    const double cost = WindowMinimum(runner, SignalKind::kSilence, position);
-    if (cost > worst) {
-      worst = cost;
-      worstAt = at;
-    }
+    silence.emplace_back(WindowMinimum(runner, SignalKind::kSilence, position), at);
   }
+  std::sort(silence.begin(), silence.end(), std::greater<>());
+  const std::pair<double, int64_t> evidence =
+      silence.empty() ? std::pair<double, int64_t>{0.0, 0} : silence[std::min<size_t>(1, silence.size() - 1)];
+  const double worst = evidence.first;
+  const int64_t worstAt = evidence.second;
   char ratio[16];
   std::snprintf(ratio, sizeof ratio, "%.1f", reference > 0 ? worst / reference : 0.0);
   if (worst > kAllowedRatio * reference && worst - reference > kNegligibleSeconds) {
