@@ -137,9 +137,6 @@ struct StoreKeeper
 {
   ~StoreKeeper()
   {
-    // A module that never made a font has no store to free, and making the lock now would leave
-    // it behind once the module is unloaded.
-    if (!FontStore::s_store) return;
     WDL_MutexLock lock(&FontLock());
     FontStore::s_unloading = true;
     if (FontStore::s_references == 0)

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tools/options/OptionWord.h"
+
 namespace kestrune::render {
 namespace {
 
@@ -37,18 +39,6 @@ std::string SecondsText(double seconds) {
   return buffer;
 }
 
-// Splits "--name=value" into its two halves; plain "--name" leaves value empty.
-bool SplitInlineValue(const std::string& arg, std::string& name, std::string& value) {
-  const size_t eq = arg.find('=');
-  if (arg.compare(0, 2, "--") != 0 || eq == std::string::npos) {
-    name = arg;
-    return false;
-  }
-  name = arg.substr(0, eq);
-  value = arg.substr(eq + 1);
-  return true;
-}
-
 }  // namespace
 
 bool ParseCommandLine(int argc, const char* const* argv, RenderOptions& options, std::string& error) {
@@ -63,25 +53,10 @@ bool ParseCommandLine(int argc, const char* const* argv, RenderOptions& options,
       optionsEnded = true;
       continue;
     }
-    std::string name;
-    std::string value;
-    const bool hasInline = SplitInlineValue(arg, name, value);
-    auto takeValue = [&](std::string& out) {
-      if (hasInline) {
-        out = value;
-        return true;
-      }
-      if (i + 1 >= argc) {
-        error = name + " needs a value";
-        return false;
-      }
-      out = argv[++i];
-      return true;
-    };
-    auto rejectInline = [&]() {
-      if (hasInline) error = name + " takes no value";
-      return !hasInline;
-    };
+    tools::OptionWord option(argc, argv, i);
+    const std::string& name = option.Name();
+    auto takeValue = [&](std::string& out) { return option.TakeValue(out, error); };
+    auto rejectInline = [&]() { return option.RejectInlineValue(error); };
 
     if (name == "-h" || name == "--help") {
       if (!rejectInline()) return false;

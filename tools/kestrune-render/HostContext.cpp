@@ -3,17 +3,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "tools/vsthost/HostText.h"
+
 namespace kestrune::render {
-namespace {
-
-intptr_t CopyString(void* ptr, const char* text, size_t capacity) {
-  if (ptr == nullptr) return 0;
-  std::strncpy(static_cast<char*>(ptr), text, capacity - 1);
-  static_cast<char*>(ptr)[capacity - 1] = '\0';
-  return 1;
-}
-
-}  // namespace
 
 intptr_t HostContext::Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
   HostContext* context = Link::Find(effect);
@@ -73,9 +65,9 @@ intptr_t HostContext::Answer(int32_t opcode, int32_t, intptr_t, void* ptr, float
     case audioMasterGetAutomationState:
       return 1;  // automation off: nothing is read or written while rendering
     case audioMasterGetVendorString:
-      return CopyString(ptr, kVendor, kVstMaxVendorStrLen);
+      return host::CopyHostText(ptr, kVendor, kVstMaxVendorStrLen);
     case audioMasterGetProductString:
-      return CopyString(ptr, kProduct, kVstMaxProductStrLen);
+      return host::CopyHostText(ptr, kProduct, kVstMaxProductStrLen);
     case audioMasterGetVendorVersion:
       return kVendorVersion;
     case audioMasterCanDo: {

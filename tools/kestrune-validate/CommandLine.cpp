@@ -7,6 +7,7 @@
 
 #include "tools/kestrune-validate/Checks.h"
 #include "tools/kestrune-validate/Strictness.h"
+#include "tools/options/OptionWord.h"
 
 namespace kestrune::validate {
 namespace {
@@ -58,31 +59,16 @@ bool ParseCommandLine(int argc, const char* const* argv, ValidateOptions& option
       optionsEnded = true;
       continue;
     }
-    const size_t eq = arg.find('=');
-    const bool hasInline = arg.compare(0, 2, "--") == 0 && eq != std::string::npos;
-    const std::string name = hasInline ? arg.substr(0, eq) : arg;
-    auto takeValue = [&](std::string& out) {
-      if (hasInline) {
-        out = arg.substr(eq + 1);
-        return true;
-      }
-      if (i + 1 >= argc) {
-        error = name + " needs a value";
-        return false;
-      }
-      out = argv[++i];
-      return true;
-    };
-    auto rejectInline = [&]() {
-      if (hasInline) error = name + " takes no value";
-      return !hasInline;
-    };
+    tools::OptionWord option(argc, argv, i);
+    const std::string& name = option.Name();
+    auto takeValue = [&](std::string& out) { return option.TakeValue(out, error); };
+    auto rejectInline = [&]() { return option.RejectInlineValue(error); };
     // --only and --skip take one or more names: the next word, and the words after it that are
     // check names too (so "--only info state MODULE.so" reads as it looks).
     auto takeNames = [&](std::vector<std::string>& names) {
       std::string first;
       if (!takeValue(first) || !AddCheckNames(first, names, error)) return false;
-      while (!hasInline && i + 1 < argc && IsCheckList(argv[i + 1])) AddCheckNames(argv[++i], names, error);
+      while (!option.HasInlineValue() && i + 1 < argc && IsCheckList(argv[i + 1])) AddCheckNames(argv[++i], names, error);
       return true;
     };
 

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "tools/vsthost/HostText.h"
+
 namespace kestrune::validate {
 namespace {
 
@@ -10,13 +12,6 @@ namespace {
 constexpr size_t kRoomyText = 4096;
 
 thread_local int processingDepth = 0;
-
-intptr_t CopyString(void* ptr, const char* text, size_t capacity) {
-  if (ptr == nullptr) return 0;
-  std::strncpy(static_cast<char*>(ptr), text, capacity - 1);
-  static_cast<char*>(ptr)[capacity - 1] = '\0';
-  return 1;
-}
 
 }  // namespace
 
@@ -61,9 +56,9 @@ intptr_t InstanceHost::Answer(int32_t opcode, int32_t, intptr_t, void* ptr, floa
     case audioMasterGetAutomationState:
       return 1;
     case audioMasterGetVendorString:
-      return CopyString(ptr, "Orvantic", kVstMaxVendorStrLen);
+      return host::CopyHostText(ptr, "Orvantic", kVstMaxVendorStrLen);
     case audioMasterGetProductString:
-      return CopyString(ptr, "kestrune-validate", kVstMaxProductStrLen);
+      return host::CopyHostText(ptr, "kestrune-validate", kVstMaxProductStrLen);
     case audioMasterGetVendorVersion:
       return 10000;
     case audioMasterCanDo:

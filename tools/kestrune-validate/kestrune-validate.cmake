@@ -32,7 +32,7 @@ add_library(kestrune_validate STATIC
   kestrune-validate/checks/TextAudit.cpp
   kestrune-validate/checks/ThreadsCheck.cpp)
 target_include_directories(kestrune_validate PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(kestrune_validate PUBLIC kestrune_vst_host PkgConfig::X11 Threads::Threads ${CMAKE_DL_LIBS})
+target_link_libraries(kestrune_validate PUBLIC kestrune_vst_host kestrune_tool_options PkgConfig::X11 Threads::Threads ${CMAKE_DL_LIBS})
 
 add_executable(kestrune-validate kestrune-validate/main.cpp)
 target_link_libraries(kestrune-validate PRIVATE kestrune_validate)
