@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "tests/tools/StereoEffectRecord.h"
 #include "vst2/VstInterface.h"
 
 namespace {
@@ -38,19 +39,7 @@ float GetParameter(AEffect*, int32_t) { return 0.f; }
 
 extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback) {
   auto* self = new ChannelFilter();
-  AEffect& r = self->record;
-  r.magic = kEffectMagic;
-  r.dispatcher = Dispatcher;
-  r.setParameter = SetParameter;
-  r.getParameter = GetParameter;
-  r.processReplacing = Process<float>;
-  r.processDoubleReplacing = Process<double>;
-  r.numPrograms = 1;
-  r.numInputs = 2;
-  r.numOutputs = 2;
-  r.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
-  r.object = self;
-  r.uniqueID = ('C' << 24) | ('h' << 16) | ('F' << 8) | 'l';
-  r.version = 1;
-  return &r;
+  FillStereoEffectRecord(self->record, self, Dispatcher, SetParameter, GetParameter, Process<float>, Process<double>,
+                         0, ('C' << 24) | ('h' << 16) | ('F' << 8) | 'l');
+  return &self->record;
 }

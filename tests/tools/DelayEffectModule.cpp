@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "tests/tools/StereoEffectRecord.h"
 #include "vst2/VstInterface.h"
 
 namespace {
@@ -85,20 +86,7 @@ float GetParameter(AEffect* effect, int32_t index) {
 extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
   auto* self = new DelayEffect();
   self->host = host;
-  AEffect& r = self->record;
-  r.magic = kEffectMagic;
-  r.dispatcher = Dispatcher;
-  r.setParameter = SetParameter;
-  r.getParameter = GetParameter;
-  r.processReplacing = Process<float>;
-  r.processDoubleReplacing = Process<double>;
-  r.numPrograms = 1;
-  r.numParams = 2;
-  r.numInputs = 2;
-  r.numOutputs = 2;
-  r.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
-  r.object = self;
-  r.uniqueID = ('D' << 24) | ('l' << 16) | ('a' << 8) | 'y';
-  r.version = 1;
-  return &r;
+  FillStereoEffectRecord(self->record, self, Dispatcher, SetParameter, GetParameter, Process<float>, Process<double>,
+                         2, ('D' << 24) | ('l' << 16) | ('a' << 8) | 'y');
+  return &self->record;
 }

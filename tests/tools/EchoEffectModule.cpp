@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "tests/tools/StereoEffectRecord.h"
 #include "vst2/VstInterface.h"
 
 namespace {
@@ -84,20 +85,7 @@ float GetParameter(AEffect* effect, int32_t index) { return index == 0 ? Self(ef
 
 extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback) {
   auto* self = new EchoEffect();
-  AEffect& r = self->record;
-  r.magic = kEffectMagic;
-  r.dispatcher = Dispatcher;
-  r.setParameter = SetParameter;
-  r.getParameter = GetParameter;
-  r.processReplacing = Process<float>;
-  r.processDoubleReplacing = Process<double>;
-  r.numPrograms = 1;
-  r.numParams = 1;
-  r.numInputs = 2;
-  r.numOutputs = 2;
-  r.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
-  r.object = self;
-  r.uniqueID = ('E' << 24) | ('c' << 16) | ('h' << 8) | 'o';
-  r.version = 1;
-  return &r;
+  FillStereoEffectRecord(self->record, self, Dispatcher, SetParameter, GetParameter, Process<float>, Process<double>,
+                         1, ('E' << 24) | ('c' << 16) | ('h' << 8) | 'o');
+  return &self->record;
 }

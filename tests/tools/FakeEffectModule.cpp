@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tests/tools/StereoEffectRecord.h"
 #include "vst2/VstInterface.h"
 
 namespace {
@@ -143,20 +144,9 @@ float GetParameter(AEffect* effect, int32_t index) {
 extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback host) {
   auto* self = new FakeEffect();
   self->host = host;
-  AEffect& r = self->record;
-  r.magic = kEffectMagic;
-  r.dispatcher = Dispatcher;
-  r.setParameter = SetParameter;
-  r.getParameter = GetParameter;
-  r.processReplacing = Process<float>;
-  r.processDoubleReplacing = Process<double>;
-  r.numPrograms = kNumPrograms;
-  r.numParams = kNumParams;
-  r.numInputs = 2;
-  r.numOutputs = 2;
-  r.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing | effFlagsProgramChunks;
-  r.object = self;
-  r.uniqueID = ('F' << 24) | ('a' << 16) | ('k' << 8) | 'e';
-  r.version = 1;
-  return &r;
+  FillStereoEffectRecord(self->record, self, Dispatcher, SetParameter, GetParameter, Process<float>, Process<double>,
+                         kNumParams, ('F' << 24) | ('a' << 16) | ('k' << 8) | 'e');
+  self->record.numPrograms = kNumPrograms;
+  self->record.flags |= effFlagsProgramChunks;
+  return &self->record;
 }
